@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velmar::cli {
+
+// One verb of velmar-cli. run() gets the words after the verb and returns
+// the exit code; it throws UsageError for bad arguments and any
+// std::exception for failures, which the dispatcher reports on stderr.
+struct Verb {
+  const char* name;
+  const char* usage;
+  int (*run)(const std::vector<std::string>& words);
+};
+
+int CompileVerb(const std::vector<std::string>& words);
+
+// Writes bytes to the named file, or to standard output for "-" or no name.
+void WriteOutput(const std::string& fileName, const std::string& bytes);
+
+}  // namespace velmar::cli
