@@ -483,6 +483,10 @@ QWidget* TMainForm::buildSheet7() {
   mmo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   LineDisp = label(QStringLiteral("0"), Qt::AlignLeft);
   PassCDisp = label(QStringLiteral("0"), Qt::AlignLeft);
+  // The compile rewrites these captions many times a second; at a fixed
+  // width they repaint without laying out the sheet again.
+  LineDisp->setFixedSize(80, LineDisp->sizeHint().height());
+  PassCDisp->setFixedSize(70, PassCDisp->sizeHint().height());
   btnMake = pictureButton(actMake, 104, 33);
   btnPltSave = pictureButton(actPltSave, 43, 33);
   sleeps = label(QString(), Qt::AlignLeft);
