@@ -14,8 +14,10 @@
 #include <QTabBar>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "job/DmplJob.h"
+#include "workspace/ViewNavigation.h"
 
 namespace velmar {
 
@@ -554,6 +556,7 @@ void TMainForm::buildWindow() {
   Img = new TImageAndMore(ImgPanel);
   Img->setObjectName(QStringLiteral("Img"));
   ImgPanel->installEventFilter(this);
+  Img->installEventFilter(this);
 
   buildSheets();
   Panel2 = new QWidget;
@@ -638,6 +641,10 @@ void TMainForm::wireHandlers() {
   });
   wire(spl1, &QSplitter::splitterMoved, &TMainForm::FormResize);
   wire(Img, &TImageAndMore::doubleClicked, &TMainForm::ImgDblClick);
+  connect(Img, &TImageAndMore::mousePressed, this, [this](QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    guarded([&] { ImgMouseDown(e->button(), false, p.x(), p.y()); });
+  });
 }
 
 void TMainForm::sheetShown(int index) {
@@ -683,6 +690,18 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   // The picture panel changes size when the window is resized and when the
   // splitter moves; both fit the picture again.
   if (watched == ImgPanel && event->type() == QEvent::Resize) guarded([this] { FormResize(); });
+  if (watched == ImgPanel && event->type() == QEvent::MouseButtonDblClick) guarded([this] { ImgDblClick(); });
+  // The wheel over the picture zooms. Caught here because a wheel event that
+  // a program synthesises does not travel up to the window by itself.
+  if ((watched == ImgPanel || watched == Img) && event->type() == QEvent::Wheel) {
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    bool handled = false;
+    guarded([&] { handled = FormMouseWheel(wheel->angleDelta().y(), wheel->globalPosition().toPoint()); });
+    if (handled) {
+      wheel->accept();
+      return true;
+    }
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -696,7 +715,63 @@ void TMainForm::FormResize() {
   ViewRect = {inside.left(), inside.top(), inside.left() + inside.width(), inside.top() + inside.height()};
 }
 
-void TMainForm::ImgDblClick() {}
+void TMainForm::ImgDblClick() {
+  Img->setGeometry(ViewRect.left, ViewRect.top, ViewRect.right - ViewRect.left, ViewRect.bottom - ViewRect.top);
+}
+
+bool TMainForm::FormMouseWheel(int WheelDelta, QPoint MousePos) {
+  const QPoint inPanel = ImgPanel->mapFromGlobal(MousePos);
+  if (!ImgPanel->contentsRect().contains(inPanel)) return false;
+  const QPoint p = Img->mapFromGlobal(MousePos);
+  const QRect g = Img->geometry();
+  const QSize client = centralWidget()->size();
+  const auto next = ZoomStep({g.left(), g.top(), g.width(), g.height()}, p.x(), p.y(), WheelDelta, client.width(),
+                             client.height());
+  if (!next) return false;
+  Img->setGeometry(next->left, next->top, next->width, next->height);
+  return true;
+}
+
+void TMainForm::ImgMouseDown(Qt::MouseButton, bool SecondPressOfDoubleClick, int X, int Y) {
+  if (SecondPressOfDoubleClick) return;
+  Dragging = true;
+  DragOffset = QPoint(X, Y);
+  Img->setEnabled(false);
+  // Every move and the release go to the window until the button is let go.
+  grabMouse();
+}
+
+void TMainForm::FormMouseMove(int X, int Y) {
+  if (!Dragging) return;
+  if (ImgPanel->contentsRect().contains(X, Y)) {
+    const QRect g = Img->geometry();
+    const ViewBounds next = DragTo({g.left(), g.top(), g.width(), g.height()}, X, Y, DragOffset.x(), DragOffset.y());
+    Img->move(next.left, next.top);
+  }
+  Img->repaint();
+}
+
+void TMainForm::FormMouseUp() {
+  Img->setEnabled(true);
+  Dragging = false;
+  releaseMouse();
+}
+
+void TMainForm::wheelEvent(QWheelEvent* event) {
+  bool handled = false;
+  guarded([&] { handled = FormMouseWheel(event->angleDelta().y(), event->globalPosition().toPoint()); });
+  event->setAccepted(handled);
+}
+
+void TMainForm::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = ImgPanel->mapFrom(this, event->position().toPoint());
+  guarded([&] { FormMouseMove(p.x(), p.y()); });
+}
+
+void TMainForm::mouseReleaseEvent(QMouseEvent* event) {
+  if (Dragging) guarded([this] { FormMouseUp(); });
+  QMainWindow::mouseReleaseEvent(event);
+}
 
 // ---------------------------------------------------------------- job output
 

@@ -65,7 +65,7 @@ class TMainForm : public QMainWindow {
 
   // ---- state ----
   bool Dragging = false;
-  int DragOffsetX = 0, DragOffsetY = 0;
+  QPoint DragOffset;
   struct Rect { int left = 0, top = 0, right = 0, bottom = 0; } ViewRect;
   int HistoryIndex = 0;
   int PauseSeconds = 0;
@@ -160,6 +160,18 @@ class TMainForm : public QMainWindow {
   // view: fit, zoom, pan
   void FormResize();
   void ImgDblClick();
+  void FormMouseUp();
+
+ public:
+  // Wheel turned with the pointer at MousePos (screen coordinates); true when
+  // the event was handled.
+  bool FormMouseWheel(int WheelDelta, QPoint MousePos);
+  // A button pressed on Img at (X, Y) in Img coordinates.
+  void ImgMouseDown(Qt::MouseButton Button, bool SecondPressOfDoubleClick, int X, int Y);
+  // The pointer moved to (X, Y) in the picture panel's coordinates.
+  void FormMouseMove(int X, int Y);
+
+ public slots:
   // serial link and direct commands
   void Button1Click();
   void btn2Click();
@@ -199,6 +211,9 @@ class TMainForm : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
