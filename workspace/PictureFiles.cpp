@@ -8,6 +8,7 @@
 #include <QImageWriter>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -353,7 +354,7 @@ bool readBmpHeader(const unsigned char* d, std::size_t n, BmpHeader* header) {
 
 // Qt's reader fills the rows that a short uncompressed file lacks with black
 // and reports success. The header says how many bytes of pixels follow, so a
-// truncated file is caught here. Compressed files are left to Qt.
+// truncated file is caught here.
 bool uncompressedBmpIsShort(const BmpHeader& h, std::size_t n) {
   constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
   if (h.compression != kRgb && h.compression != kBitFields && h.compression != kAlphaBitFields) return false;
@@ -363,6 +364,37 @@ bool uncompressedBmpIsShort(const BmpHeader& h, std::size_t n) {
   // The last row's padding is often left out by writers; do not insist on it.
   const std::int64_t needed = h.dataOffset + stride * (rows - 1) + (h.width * h.bits + 7) / 8;
   return needed > static_cast<std::int64_t>(n);
+}
+
+// The same for run-length files, where Qt stops at the end of the data and
+// keeps what it has. The stream is walked code by code (no pixel is
+// decoded): it must reach its end-of-picture code, or at least the end of
+// its last row, before the file ends.
+bool rleBmpIsShort(const BmpHeader& h, const unsigned char* d, std::size_t n) {
+  constexpr std::uint32_t kRle8 = 1, kRle4 = 2;
+  if (h.compression != kRle8 && h.compression != kRle4) return false;
+  if (h.dataOffset < 0 || static_cast<std::size_t>(h.dataOffset) >= n) return true;
+  const std::int64_t rows = h.height < 0 ? -h.height : h.height;
+  std::int64_t rowsDone = 0;
+  std::size_t i = static_cast<std::size_t>(h.dataOffset);
+  while (i + 1 < n) {
+    const unsigned count = d[i], code = d[i + 1];
+    i += 2;
+    if (count != 0) continue;  // a run: count pixels of one value
+    if (code == 0) {           // end of row
+      ++rowsDone;
+    } else if (code == 1) {    // end of picture
+      return false;
+    } else if (code == 2) {    // move right and down
+      if (i + 1 >= n) return true;
+      rowsDone += d[i + 1];
+      i += 2;
+    } else {                   // literal pixels, padded to an even byte count
+      const std::size_t bytes = h.compression == kRle8 ? code : (code + 1) / 2;
+      i += bytes + (bytes & 1);
+    }
+  }
+  return rowsDone < rows;
 }
 
 Picture loadBmp(const unsigned char* data, std::size_t size, const PictureLimits& limits) {
@@ -380,10 +412,12 @@ Picture loadBmp(const unsigned char* data, std::size_t size, const PictureLimits
   if (!buffer.open(QIODevice::ReadOnly)) fail(kNotBitmap);
   QImageReader reader(&buffer, "bmp");
   reader.setDecideFormatFromContent(false);
-  const QSize declared = reader.size();
-  if (!declared.isValid() || declared.isEmpty()) fail(kNotBitmap);
+  // Qt gives a top-down file's height as negative.
+  const QSize asRead = reader.size();
+  const QSize declared(std::abs(asRead.width()), std::abs(asRead.height()));
+  if (asRead.width() == -1 || declared.isEmpty()) fail(kNotBitmap);
   checkPictureSize(declared.width(), declared.height(), bmpLimits);
-  if (known && uncompressedBmpIsShort(header, size)) fail(kNotBitmap);
+  if (known && (uncompressedBmpIsShort(header, size) || rleBmpIsShort(header, data, size))) fail(kNotBitmap);
   // Qt refuses images above 256 MB unless told otherwise; allow what the
   // size limit allows, at four bytes a pixel (the widest form Qt reads into).
   const std::int64_t imageMegabytes =
