@@ -411,7 +411,10 @@ Picture loadBmp(const unsigned char* data, std::size_t size, const PictureLimits
   QBuffer buffer(&bytes);
   if (!buffer.open(QIODevice::ReadOnly)) fail(kNotBitmap);
   QImageReader reader(&buffer, "bmp");
+  // Only the BMP reader: a PNG or GIF is not a bitmap, whatever Qt could
+  // make of it.
   reader.setDecideFormatFromContent(false);
+  reader.setAutoDetectImageFormat(false);
   // Qt gives a top-down file's height as negative.
   const QSize asRead = reader.size();
   const QSize declared(std::abs(asRead.width()), std::abs(asRead.height()));

@@ -308,6 +308,11 @@ TEST_F(PictureFiles, BadInputGivesAClearErrorAndNoPicture) {
   rleSpec.rows = {std::string("\x04\x01\x00\x00", 4), std::string("\x04\x00\x00\x01", 4)};
   const std::string rle = MakeBmp(rleSpec);
   ASSERT_EQ(LoadPictureBytes(rle.data(), rle.size()).height(), 2);
+  QByteArray pngBytes;
+  QBuffer pngBuffer(&pngBytes);
+  pngBuffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(ImageFromPicture(Pattern(4, 4)).save(&pngBuffer, "png"));
+  const std::string png = pngBytes.toStdString();
   std::string badHeader = bmp;
   badHeader[14] = 7;  // an info header size that no BMP has
   QDir(dir_.path()).mkdir("folder.bmp");
@@ -323,6 +328,7 @@ TEST_F(PictureFiles, BadInputGivesAClearErrorAndNoPicture) {
   const Case cases[] = {
       {"zero bytes", put("empty.bmp", ""), is(notValid)},
       {"text file", put("notes.bmp", "just some text, not a picture\n"), is(notValid)},
+      {"PNG file", put("photo.bmp", png), is(notValid)},
       {"BMP cut in half", put("half.bmp", bmp.substr(0, bmp.size() / 2)), is(notValid)},
       {"RLE BMP without its last codes", put("rle.bmp", rle.substr(0, rle.size() - 2)), is(notValid)},
       {"BMP cut in its header", put("head.bmp", bmp.substr(0, 30)), is(notValid)},
