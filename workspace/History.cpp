@@ -1,8 +1,12 @@
 #include "workspace/History.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 #include <utility>
+
 
 namespace velmar {
 
@@ -17,6 +21,24 @@ bool rowIsGray(const std::uint8_t* p, int width) {
 }
 
 }  // namespace
+
+EditHistory::Bytes::Bytes(std::size_t size) : data_(static_cast<std::uint8_t*>(std::malloc(size == 0 ? 1 : size))), size_(size), capacity_(size) {
+  if (data_ == nullptr) throw std::bad_alloc();
+}
+
+EditHistory::Bytes& EditHistory::Bytes::operator=(Bytes&& other) noexcept {
+  if (this != &other) {
+    std::free(data_);
+    data_ = other.data_;
+    size_ = other.size_;
+    capacity_ = other.capacity_;
+    other.data_ = nullptr;
+    other.size_ = other.capacity_ = 0;
+  }
+  return *this;
+}
+
+EditHistory::Bytes::~Bytes() { std::free(data_); }
 
 void EditHistory::clear() {
   std::vector<Entry>().swap(entries_);
@@ -95,7 +117,7 @@ EditHistory::Entry EditHistory::encode(const Picture& picture, int w, int h) {
   for (int y = 0; y < h && gray; ++y) gray = rowIsGray(picture.row(y), w);
   if (!gray) {
     entry.storage = Storage::color;
-    entry.bytes.resize(pixels * 3);
+    entry.bytes = Bytes(pixels * 3);
     const std::size_t rowBytes = static_cast<std::size_t>(w) * 3;
     for (int y = 0; y < h; ++y) {
       std::memcpy(entry.bytes.data() + rowBytes * static_cast<std::size_t>(y), picture.row(y), rowBytes);
@@ -104,17 +126,18 @@ EditHistory::Entry EditHistory::encode(const Picture& picture, int w, int h) {
   }
 
   // Grey: one byte a pixel, then see whether two values cover it all.
-  std::vector<std::uint8_t> levels(pixels);
+  Bytes levels(pixels);
   for (int y = 0; y < h; ++y) {
     const std::uint8_t* in = picture.row(y);
     std::uint8_t* out = levels.data() + static_cast<std::size_t>(w) * static_cast<std::size_t>(y);
     for (int x = 0; x < w; ++x) out[x] = in[3 * x];
   }
-  const std::uint8_t first = levels[0];
+  const std::uint8_t* level = levels.data();
+  const std::uint8_t first = level[0];
   std::uint8_t second = first;
   bool twoLevels = true;
   for (std::size_t i = 0; i < pixels; ++i) {
-    const std::uint8_t v = levels[i];
+    const std::uint8_t v = level[i];
     if (v == first || v == second) continue;
     if (second != first) {
       twoLevels = false;
@@ -131,9 +154,13 @@ EditHistory::Entry EditHistory::encode(const Picture& picture, int w, int h) {
   entry.storage = Storage::twoLevel;
   entry.levels[0] = first;
   entry.levels[1] = second;
-  entry.bytes.assign((pixels + 7) / 8, 0);
-  for (std::size_t i = 0; i < pixels; ++i) {
-    entry.bytes[i >> 3] |= static_cast<std::uint8_t>((levels[i] != first) << (i & 7));
+  entry.bytes = Bytes((pixels + 7) / 8);
+  std::uint8_t* bits = entry.bytes.data();
+  for (std::size_t i = 0; i < pixels; i += 8) {
+    const std::size_t n = std::min<std::size_t>(8, pixels - i);
+    unsigned byte = 0;
+    for (std::size_t k = 0; k < n; ++k) byte |= static_cast<unsigned>(level[i + k] != first) << k;
+    bits[i >> 3] = static_cast<std::uint8_t>(byte);
   }
   return entry;
 }
@@ -158,8 +185,9 @@ void EditHistory::decode(const Entry& entry, int w, int h, Picture& into) {
       std::size_t i = 0;
       for (int y = 0; y < h; ++y) {
         std::uint8_t* out = into.row(y);
+        const std::uint8_t* bits = entry.bytes.data();
         for (int x = 0; x < w; ++x, ++i, out += 3) {
-          const std::uint8_t v = entry.levels[(entry.bytes[i >> 3] >> (i & 7)) & 1];
+          const std::uint8_t v = entry.levels[(bits[i >> 3] >> (i & 7)) & 1];
           out[0] = out[1] = out[2] = v;
         }
       }

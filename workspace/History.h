@@ -71,10 +71,35 @@ class EditHistory {
   Storage storageOf(int i) const { return entries_.at(static_cast<std::size_t>(i)).storage; }
 
  private:
+  // Entry bytes, not zero-filled on allocation: they are written at once,
+  // and filling a fresh 36 MB entry twice costs more than the copy itself.
+  class Bytes {
+   public:
+    Bytes() = default;
+    explicit Bytes(std::size_t size);
+    Bytes(Bytes&& other) noexcept : data_(other.data_), size_(other.size_), capacity_(other.capacity_) {
+      other.data_ = nullptr;
+      other.size_ = other.capacity_ = 0;
+    }
+    Bytes& operator=(Bytes&& other) noexcept;
+    Bytes(const Bytes&) = delete;
+    Bytes& operator=(const Bytes&) = delete;
+    ~Bytes();
+    std::uint8_t* data() { return data_; }
+    const std::uint8_t* data() const { return data_; }
+    std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
+
+   private:
+    std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+  };
+
   struct Entry {
     Storage storage = Storage::color;
     std::uint8_t levels[2] = {0, 0};  // twoLevel: bit 0 gives levels[0], bit 1 levels[1]
-    std::vector<std::uint8_t> bytes;
+    Bytes bytes;
   };
 
   // The top-left w x h part of the picture.
