@@ -31,10 +31,10 @@ int main(int argc, char** argv) {
   WriteFile(dir + "/rgb24.bmp", qtBmp(colour));
   WriteFile(dir + "/mono.bmp", qtBmp(colour.convertToFormat(QImage::Format_Mono)));
   WriteFile(dir + "/indexed.bmp", qtBmp(colour.convertToFormat(QImage::Format_Indexed8)));
-  BmpSpec rle{4, 2, 8, 1, false, {0xFF0000, 0x00FF00, 0x0000FF}, {}, {}};
+  BmpLayout rle{4, 2, 8, 1, false, {0xFF0000, 0x00FF00, 0x0000FF}, {}, {}};
   rle.rows = {std::string("\x04\x01\x00\x00", 4), std::string("\x00\x03\x00\x02\x01\x00\x01\x00\x00\x01", 10)};
   WriteFile(dir + "/rle8.bmp", MakeBmp(rle));
-  BmpSpec fields{2, 2, 16, 3, true, {}, {0xF800, 0x07E0, 0x001F}, {std::string("\x00\xF8\xE0\x07", 4), std::string("\x1F\x00\xFF\xFF", 4)}};
+  BmpLayout fields{2, 2, 16, 3, true, {}, {0xF800, 0x07E0, 0x001F}, {std::string("\x00\xF8\xE0\x07", 4), std::string("\x1F\x00\xFF\xFF", 4)}};
   WriteFile(dir + "/rgb565-topdown.bmp", MakeBmp(fields));
 
   WriteFile(dir + "/colour.jpg", EncodeJpeg({8, 6, 3, JCS_RGB, false, 75, RgbSamples(picture)}));

@@ -24,7 +24,7 @@ inline void PutLe(std::string& s, std::uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-struct BmpSpec {
+struct BmpLayout {
   int width = 0;
   int height = 0;  // rows in `rows`, top row first
   int bits = 24;
@@ -38,7 +38,7 @@ struct BmpSpec {
 };
 
 // A Windows BMP with a 40-byte info header.
-inline std::string MakeBmp(const BmpSpec& b) {
+inline std::string MakeBmp(const BmpLayout& b) {
   std::string pixels;
   const bool rle = b.compression == 1 || b.compression == 2;
   if (rle) {
@@ -74,7 +74,7 @@ inline std::string MakeBmp(const BmpSpec& b) {
   return file + info + pixels;
 }
 
-struct JpegSpec {
+struct JpegInput {
   int width = 0;
   int height = 0;
   int components = 3;  // 1 grey, 3 RGB, 4 CMYK
@@ -84,7 +84,7 @@ struct JpegSpec {
   std::vector<std::uint8_t> samples;  // width * height * components, top row first
 };
 
-inline std::string EncodeJpeg(const JpegSpec& s) {
+inline std::string EncodeJpeg(const JpegInput& s) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);

@@ -153,7 +153,7 @@ std::vector<BmpCase> BmpCases() {
   const Picture rgbw16 = MakePicture({{{248, 0, 0}, {0, 248, 0}, {0, 0, 248}}, {{248, 248, 248}, {0, 0, 0}, {248, 0, 248}}});
   const Picture rgbw565 = MakePicture({{{248, 0, 0}, {0, 252, 0}, {0, 0, 248}}, {{248, 252, 248}, {0, 0, 0}, {248, 0, 248}}});
   {  // 16 bits, 5-5-5
-    BmpSpec s{3, 2, 16, 0, false, {}, {}, {}};
+    BmpLayout s{3, 2, 16, 0, false, {}, {}, {}};
     auto px = [](int r, int g, int b) {
       const unsigned v = static_cast<unsigned>((r << 10) | (g << 5) | b);
       return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
@@ -162,7 +162,7 @@ std::vector<BmpCase> BmpCases() {
     cases.push_back({"16-bit 5-5-5", MakeBmp(s), 16, rgbw16});
   }
   {  // 16 bits, 5-6-5 bit fields
-    BmpSpec s{3, 2, 16, 3, false, {}, {0xF800, 0x07E0, 0x001F}, {}};
+    BmpLayout s{3, 2, 16, 3, false, {}, {0xF800, 0x07E0, 0x001F}, {}};
     auto px = [](int r, int g, int b) {
       const unsigned v = static_cast<unsigned>((r << 11) | (g << 5) | b);
       return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
@@ -171,7 +171,7 @@ std::vector<BmpCase> BmpCases() {
     cases.push_back({"16-bit 5-6-5", MakeBmp(s), 16, rgbw565});
   }
   {  // 32 bits, B G R and a filler byte
-    BmpSpec s{3, 2, 32, 0, false, {}, {}, {}};
+    BmpLayout s{3, 2, 32, 0, false, {}, {}, {}};
     auto px = [](int r, int g, int b) {
       return std::string{static_cast<char>(b), static_cast<char>(g), static_cast<char>(r), '\0'};
     };
@@ -179,7 +179,7 @@ std::vector<BmpCase> BmpCases() {
     cases.push_back({"32-bit", MakeBmp(s), 32, rgbw});
   }
   {  // 24 bits stored top-down (negative height)
-    BmpSpec s{3, 2, 24, 0, true, {}, {}, {}};
+    BmpLayout s{3, 2, 24, 0, true, {}, {}, {}};
     auto px = [](int r, int g, int b) { return std::string{static_cast<char>(b), static_cast<char>(g), static_cast<char>(r)}; };
     s.rows = {px(255, 0, 0) + px(0, 255, 0) + px(0, 0, 255), px(255, 255, 255) + px(0, 0, 0) + px(255, 0, 255)};
     cases.push_back({"24-bit top-down", MakeBmp(s), 24, rgbw});
@@ -187,14 +187,14 @@ std::vector<BmpCase> BmpCases() {
   const std::vector<std::uint32_t> palette = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
   {  // RLE8, bottom row first: a run of four; then three literal pixels
      // (padded to an even count of bytes) and a run of one
-    BmpSpec s{4, 2, 8, 1, false, palette, {}, {}};
+    BmpLayout s{4, 2, 8, 1, false, palette, {}, {}};
     s.rows = {std::string("\x04\x01\x00\x00", 4), std::string("\x00\x03\x00\x02\x03\x00\x01\x00\x00\x01", 10)};
     cases.push_back({"RLE8", MakeBmp(s), 8,
                      MakePicture({{{255, 0, 0}, {0, 0, 255}, {255, 255, 255}, {255, 0, 0}},
                                   {{0, 255, 0}, {0, 255, 0}, {0, 255, 0}, {0, 255, 0}}})});
   }
   {  // RLE4: one run alternating between two palette entries
-    BmpSpec s{4, 1, 4, 2, false, palette, {}, {}};
+    BmpLayout s{4, 1, 4, 2, false, palette, {}, {}};
     s.rows = {std::string("\x04\x13\x00\x01", 4)};
     cases.push_back({"RLE4", MakeBmp(s), 4, MakePicture({{{0, 255, 0}, {255, 255, 255}, {0, 255, 0}, {255, 255, 255}}})});
   }
@@ -222,27 +222,27 @@ TEST_F(PictureFiles, BmpVariantsLoadAs24BitAndSurviveASave) {
 
 TEST_F(PictureFiles, ColourGreyAndProgressiveJpegsDecodeAsLibjpegDoes) {
   const Picture pattern = Smooth(37, 23);  // odd sizes: partial blocks and edge upsampling
-  JpegSpec colour{37, 23, 3, JCS_RGB, false, 90, RgbSamples(pattern)};
-  JpegSpec progressive = colour;
+  JpegInput colour{37, 23, 3, JCS_RGB, false, 90, RgbSamples(pattern)};
+  JpegInput progressive = colour;
   progressive.progressive = true;
-  JpegSpec grey{37, 23, 1, JCS_GRAYSCALE, false, 90, {}};
+  JpegInput grey{37, 23, 1, JCS_GRAYSCALE, false, 90, {}};
   for (int i = 0; i < 37 * 23; ++i) grey.samples.push_back(static_cast<std::uint8_t>((i * 7) % 256));
 
-  for (const auto& [name, spec] : {std::pair{"colour", colour}, {"progressive", progressive}, {"grey", grey}}) {
+  for (const auto& [name, input] : {std::pair{"colour", colour}, {"progressive", progressive}, {"grey", grey}}) {
     SCOPED_TRACE(name);
-    const std::string bytes = EncodeJpeg(spec);
+    const std::string bytes = EncodeJpeg(input);
     const Picture loaded = LoadPictureFile(QString::fromStdString(put("in.jpg", bytes)));
     ASSERT_EQ(loaded.width(), 37);
     ASSERT_EQ(loaded.height(), 23);
     EXPECT_EQ(loaded, ReferenceDecode(bytes));
-    if (spec.components == 3) {
+    if (input.components == 3) {
       EXPECT_LT(MeanDifference(loaded, pattern), 2);
     }
   }
 }
 
 TEST_F(PictureFiles, GreyJpegGivesEqualChannels) {
-  JpegSpec grey{16, 8, 1, JCS_GRAYSCALE, false, 100, std::vector<std::uint8_t>(16 * 8, 77)};
+  JpegInput grey{16, 8, 1, JCS_GRAYSCALE, false, 100, std::vector<std::uint8_t>(16 * 8, 77)};
   const Picture loaded = LoadPictureFile(QString::fromStdString(put("grey.jpeg", EncodeJpeg(grey))));
   EXPECT_EQ(loaded, Uniform(16, 8, Gray(77)));
 }
@@ -250,7 +250,7 @@ TEST_F(PictureFiles, GreyJpegGivesEqualChannels) {
 TEST_F(PictureFiles, AdobeCmykJpegBecomesRgb) {
   // Stored the Adobe way, inverted: 255 means no ink. Left half pure cyan,
   // right half half-strength black.
-  JpegSpec cmyk{32, 16, 4, JCS_CMYK, false, 100, {}};
+  JpegInput cmyk{32, 16, 4, JCS_CMYK, false, 100, {}};
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 32; ++x) {
       if (x < 16) cmyk.samples.insert(cmyk.samples.end(), {0, 255, 255, 255});
@@ -297,16 +297,16 @@ TEST_F(PictureFiles, BadInputGivesAClearErrorAndNoPicture) {
   std::string hugeJpeg = jpeg;  // 65000 x 65000 in the frame header, data cut short
   hugeJpeg[sof + 5] = hugeJpeg[sof + 7] = static_cast<char>(65000 >> 8);
   hugeJpeg[sof + 6] = hugeJpeg[sof + 8] = static_cast<char>(65000 & 0xFF);
-  BmpSpec hugeSpec{1, 1, 24, 0, false, {}, {}, {std::string(3, '\0')}};
-  std::string hugeBmp = MakeBmp(hugeSpec);
+  BmpLayout hugeLayout{1, 1, 24, 0, false, {}, {}, {std::string(3, '\0')}};
+  std::string hugeBmp = MakeBmp(hugeLayout);
   for (int at : {18, 22}) {
     hugeBmp[static_cast<std::size_t>(at)] = static_cast<char>(100000 & 0xFF);
     hugeBmp[static_cast<std::size_t>(at + 1)] = static_cast<char>((100000 >> 8) & 0xFF);
     hugeBmp[static_cast<std::size_t>(at + 2)] = static_cast<char>(100000 >> 16);
   }
-  BmpSpec rleSpec{4, 2, 8, 1, false, {0xFF0000, 0x00FF00}, {}, {}};
-  rleSpec.rows = {std::string("\x04\x01\x00\x00", 4), std::string("\x04\x00\x00\x01", 4)};
-  const std::string rle = MakeBmp(rleSpec);
+  BmpLayout rleLayout{4, 2, 8, 1, false, {0xFF0000, 0x00FF00}, {}, {}};
+  rleLayout.rows = {std::string("\x04\x01\x00\x00", 4), std::string("\x04\x00\x00\x01", 4)};
+  const std::string rle = MakeBmp(rleLayout);
   ASSERT_EQ(LoadPictureBytes(rle.data(), rle.size()).height(), 2);
   QByteArray pngBytes;
   QBuffer pngBuffer(&pngBytes);
