@@ -16,6 +16,8 @@ namespace velmar::cli {
 namespace {
 const Verb kVerbs[] = {
     {"compile", "compile PICTURE --pixel P --passes N [-o FILE] [--lines]", CompileVerb},
+    {"plt", "plt PICTURE --pixel P --passes N -o FILE.plt", PltVerb},
+    {"convert", "convert PICTURE -o OUT", ConvertVerb},
 };
 
 void printUsage(std::FILE* to) {
