@@ -54,7 +54,12 @@ void PrintTimer::restart() {
 // ------------------------------------------------------------------ PrintRun
 
 PrintRun::PrintRun(PrintView& view, QObject* parent)
-    : QObject(parent), view_(view), tmr1_([this] { tmr1Timer(); }) {
+    : QObject(parent),
+      view_(view),
+      working_(QString::fromUtf8(PrintText::Working)),
+      waiting_(QString::fromUtf8(PrintText::Waiting)),
+      handshakeArrived_(QString::fromUtf8(PrintText::HandshakeArrived)),
+      tmr1_([this] { tmr1Timer(); }) {
   QSerialPort& port = link_.port();
   connect(&port, &QSerialPort::bytesWritten, this, &PrintRun::onBytesWritten);
   connect(&port, &QSerialPort::readyRead, this, &PrintRun::onReadyRead);
@@ -134,6 +139,7 @@ void PrintRun::print(const QString& portName, std::shared_ptr<const JobText> job
   block_ = 0;
   total_ = 0;
   handshakes_ = 0;
+  chunkLimit_ = kWriteChunk;
   reply_.clear();
   flowLimit_ = kStartFlowLimit;
   stopFlag_ = false;
@@ -297,7 +303,7 @@ void PrintRun::sendLines() {
       handshakeDue_ = true;
       break;
     }
-  } while (!oneLine && next_ < lineCount_ && batch < kWriteChunk);
+  } while (!oneLine && next_ < lineCount_ && batch < chunkLimit_);
   flush();
   assembling_ = false;
   if (!written) {
@@ -317,6 +323,7 @@ void PrintRun::onBytesWritten() {
 }
 
 void PrintRun::linesWritten() {
+  chunkLimit_ = link_.pendingOutput() == 0 ? std::min(chunkLimit_ * 2, kMaxWriteChunk) : kWriteChunk;
   if (!handshakeDue_) {
     afterLine();
     return;
@@ -340,7 +347,7 @@ void PrintRun::takeHandshake() {
     return;
   }
   ++handshakes_;
-  view_.setSleeps(QString::fromUtf8(PrintText::HandshakeArrived));
+  view_.setSleeps(handshakeArrived_);
   beginWaitAfterHandshake();
   stage_ = Stage::AfterHandshake;
   post([this] {
@@ -362,7 +369,7 @@ void PrintRun::beginWaitAfterHandshake() {
 }
 
 void PrintRun::afterLine() {
-  view_.setSleeps(QString::fromUtf8(PrintText::Working));
+  view_.setSleeps(working_);
   view_.setWrited(QString::number(total_));
   if (waitActive()) {
     enterWait();
@@ -373,7 +380,7 @@ void PrintRun::afterLine() {
 
 void PrintRun::enterWait() {
   stage_ = Stage::Waiting;
-  view_.setSleeps(QString::fromUtf8(PrintText::Waiting));
+  view_.setSleeps(waiting_);
   view_.setButtonEnabled(PrintButton::Start, true);
   view_.setButtonEnabled(PrintButton::Pause, false);
   handleDeferred();
