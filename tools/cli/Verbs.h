@@ -17,6 +17,7 @@ struct Verb {
 int CompileVerb(const std::vector<std::string>& words);
 int PltVerb(const std::vector<std::string>& words);
 int ConvertVerb(const std::vector<std::string>& words);
+int SendVerb(const std::vector<std::string>& words);
 
 // Writes bytes to the named file, or to standard output for "-" or no name.
 void WriteOutput(const std::string& fileName, const std::string& bytes);
