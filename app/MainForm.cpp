@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "app/CompileProgress.h"
 #include "job/DmplJob.h"
 #include "workspace/ViewNavigation.h"
 
@@ -130,51 +131,6 @@ class PageControl : public QTabWidget {
 
 }  // namespace
 
-// The compile's progress hook. The walk calls column() millions of times, so
-// it only counts down; about every 10 ms the labels are brought up to date
-// and the event loop gets a turn, which keeps the window responsive without
-// making the compile pay for a full event-loop turn per column.
-class TMainForm::CompileProgress {
- public:
-  explicit CompileProgress(TMainForm& form) : form_(form) { clock_.start(); }
-
-  void column() {
-    if (--countdown_ != 0) return;
-    countdown_ = kColumnsPerClockCheck;
-    if (clock_.elapsed() >= kTurnMilliseconds) turn();
-  }
-  void pass(int passesDone) {
-    passesDone_ = passesDone;
-    passSeen_ = true;
-  }
-  void row(int rowsDone) {
-    rowsDone_ = rowsDone;
-    rowSeen_ = true;
-  }
-
-  // Brings the labels to their final captions.
-  void showLabels() {
-    if (passSeen_) form_.PassCDisp->setText(QStringLiteral("Pass:%1").arg(passesDone_));
-    if (rowSeen_) form_.LineDisp->setText(QStringLiteral("Line:%1").arg(rowsDone_));
-  }
-
- private:
-  static constexpr unsigned kColumnsPerClockCheck = 4096;
-  static constexpr qint64 kTurnMilliseconds = 10;
-
-  void turn() {
-    showLabels();
-    QCoreApplication::processEvents();
-    clock_.restart();
-  }
-
-  TMainForm& form_;
-  QElapsedTimer clock_;
-  unsigned countdown_ = kColumnsPerClockCheck;
-  int passesDone_ = 0, rowsDone_ = 0;
-  bool passSeen_ = false, rowSeen_ = false;
-};
-
 TMainForm::TMainForm(UiServices* ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
   if (!ui_) {
     ownUi_ = std::make_unique<QtUiServices>();
@@ -189,13 +145,19 @@ TMainForm::TMainForm(UiServices* ui, QWidget* parent) : QMainWindow(parent), ui_
   font.setPixelSize(11);
   setFont(font);
   CurrentFileName = QString::fromUtf8(kNoFileName);
+  printRun = new PrintRun(*this, this);
+  setUpFileDialogs();
   buildActions();
   buildWindow();
   wireHandlers();
   FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  // Closes the port if a run still holds it; nothing is shown any more.
+  delete printRun;
+  printRun = nullptr;
+}
 
 void TMainForm::showError(const QString& message) {
   ui_->showError(this, QString::fromUtf8(kApplicationTitle), WithFullStop(message));
@@ -705,7 +667,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::actExitExecute() { QCoreApplication::quit(); }
+void TMainForm::actExitExecute() {
+  printRun->shutdown();
+  QCoreApplication::quit();
+}
 
 // ---------------------------------------------------------------- view
 
@@ -778,19 +743,21 @@ void TMainForm::mouseReleaseEvent(QMouseEvent* event) {
 void TMainForm::actMakeExecute() {
   // A compile turns the event loop; a second one started from there would
   // replace the job while it is being built.
-  if (compiling_) return;
+  if (jobBusy()) return;
   compiling_ = true;
   struct Reset {
     bool& flag;
     ~Reset() { flag = false; }
   } reset{compiling_};
 
+  flushPreview();
   const int pixelSize = PixelVal->value();
   const int passes = PassVal->value();
+  JobLines.reset();
   // Held for the whole compile: a preview started meanwhile gets a picture
   // of its own.
   const std::shared_ptr<const Picture> picture = Img->sharedPicture();
-  CompileProgress progress(*this);
+  CompileProgress progress(PassCDisp, LineDisp);
   auto job = std::make_shared<const JobText>(CompileDmpl(*picture, pixelSize, passes, progress));
   progress.showLabels();
   JobLines = job;
@@ -801,35 +768,5 @@ void TMainForm::actMakeExecute() {
 void TMainForm::PixelValChange() { PixelDisp->setText(QString::number(PixelVal->value())); }
 void TMainForm::PassValChange() { PassDisp->setText(QString::number(PassVal->value())); }
 
-void TMainForm::actPltSaveExecute() {}
-
-// ---------------------------------------------------------------- not yet built
-// Wired to their controls; each subsystem fills its own.
-
-void TMainForm::Button1Click() {}
-void TMainForm::btn2Click() {}
-void TMainForm::btnLine1000Click() {}
-void TMainForm::actUndoExecute() {}
-void TMainForm::actRedoExecute() {}
-void TMainForm::actApplyExecute() {}
-void TMainForm::actDestroyExecute() {}
-void TMainForm::actLoadFileExecute() {}
-void TMainForm::actSaveFileExecute() {}
-void TMainForm::actPrintExecute() {}
-void TMainForm::actStartExecute() {}
-void TMainForm::actPauseExecute() {}
-void TMainForm::actStopExecute() {}
-void TMainForm::tmr1Timer() {}
-void TMainForm::LumContValueChange() {}
-void TMainForm::RGBValueChange() {}
-void TMainForm::BinaryValueChange() {}
-void TMainForm::EffectChange() {}
-void TMainForm::DitheringValueChange() {}
-void TMainForm::pgc1Changing() {}
-void TMainForm::btn3Click() {}
-void TMainForm::btn4Click() {}
-void TMainForm::btn5Click() {}
-void TMainForm::btn6Click() {}
-void TMainForm::btn7Click() {}
 
 }  // namespace velmar

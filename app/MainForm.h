@@ -25,6 +25,9 @@
 #include "app/UiServices.h"
 #include "imaging/Picture.h"
 #include "job/JobText.h"
+#include "link/PrintRun.h"
+#include "workspace/History.h"
+#include "workspace/PanelRecipes.h"
 
 namespace velmar {
 
@@ -32,7 +35,7 @@ namespace velmar {
 // plain public members named as the operators' manuals name them, and every
 // control event has one handler. The handlers stay thin: the work is done by
 // the core libraries below.
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public PrintView {
   Q_OBJECT
 
  public:
@@ -56,21 +59,32 @@ class TMainForm : public QMainWindow {
       showError(QStringLiteral("Unknown error"));
     }
   }
-  void showError(const QString& message);
+  // The error box, with the full stop rule.
+  void showError(const QString& message) override;
+
+  // How the print run shows itself on the window.
+  void setButtonEnabled(PrintButton button, bool enabled) override;
+  void setSleeps(const QString& text) override;
+  void setWrited(const QString& text) override;
+  QString writedText() const override;
+  void runFinished(RunOutcome outcome) override;
 
   void setUiServices(UiServices* ui) { ui_ = ui; }
   QString statusText() const;
   void setStatusText(const QString& text);
   bool compiling() const { return compiling_; }
+  // Builds the preview that a change event asked for, if it is not built yet.
+  void flushPreview();
 
   // ---- state ----
   bool Dragging = false;
   QPoint DragOffset;
   struct Rect { int left = 0, top = 0, right = 0, bottom = 0; } ViewRect;
-  int HistoryIndex = 0;
-  int PauseSeconds = 0;
-  int FlowLimit = 0;
-  bool StopFlag = false;
+  EditHistory HistoryList;
+  int HistoryIndex() const { return HistoryList.index(); }
+  // The print run owns the block size, the stop request (also the
+  // calibration state), the pause seconds and the pause timer.
+  PrintRun* printRun = nullptr;
   std::shared_ptr<const JobText> JobLines;  // none until the first compile or export
   Picture CommittedImage;
   QString CurrentFileName;
@@ -189,7 +203,6 @@ class TMainForm : public QMainWindow {
   void actStartExecute();
   void actPauseExecute();
   void actStopExecute();
-  void tmr1Timer();
   // job output
   void actMakeExecute();
   void PixelValChange();
@@ -214,10 +227,20 @@ class TMainForm : public QMainWindow {
   void wheelEvent(QWheelEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  class CompileProgress;
+  enum class PreviewKind { None, BrightnessContrast, RGB, Binary, Effects, Dithering };
+  void requestPreview(PreviewKind kind);
+  void dropPendingPreview();
+  BinarySettings binarySettings() const;
+  EffectSettings effectSettings() const;
+  void commitStep();
+  void setUpFileDialogs();
+  // Compile and the export are refused while one of them runs (it turns the
+  // event loop) and while a print sends the job.
+  bool jobBusy() const { return compiling_ || printRun->isRunning(); }
 
   void buildWindow();
   void buildActions();
@@ -248,6 +271,8 @@ class TMainForm : public QMainWindow {
   bool firstShow_ = true;
   bool compiling_ = false;
   int currentSheet_ = 0;
+  PreviewKind pendingPreview_ = PreviewKind::None;
+  bool previewPosted_ = false;
 };
 
 }  // namespace velmar
