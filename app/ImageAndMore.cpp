@@ -64,17 +64,22 @@ void TImageAndMore::paintEvent(QPaintEvent* event) {
   }
   const long long tw = target.width(), th = target.height();
   const long long pw = p.width(), ph = p.height();
+  // Every screen pixel averages a footprint of the same size (the scale
+  // rounded up), so a dithered picture shows no seams where the rounding of
+  // the block edges would change from one block to the next.
   auto srcBegin = [](long long d, long long dstSize, long long srcSize) { return d * srcSize / dstSize; };
+  const int footX = static_cast<int>(std::max<long long>(1, (pw + tw - 1) / tw));
+  const int footY = static_cast<int>(std::max<long long>(1, (ph + th - 1) / th));
   std::vector<int> x0(static_cast<std::size_t>(area.width())), x1(x0.size());
   for (int i = 0; i < area.width(); ++i) {
     const long long d = area.left() - target.left() + i;
     x0[i] = static_cast<int>(srcBegin(d, tw, pw));
-    x1[i] = std::max(x0[i] + 1, static_cast<int>(srcBegin(d + 1, tw, pw)));
+    x1[i] = std::min(x0[i] + footX, p.width());
   }
   for (int j = 0; j < area.height(); ++j) {
     const long long d = area.top() - target.top() + j;
     const int y0 = static_cast<int>(srcBegin(d, th, ph));
-    const int y1 = std::max(y0 + 1, static_cast<int>(srcBegin(d + 1, th, ph)));
+    const int y1 = std::min(y0 + footY, p.height());
     auto* out = reinterpret_cast<QRgb*>(scratch_.scanLine(j));
     for (int i = 0; i < area.width(); ++i) {
       unsigned b = 0, g = 0, r = 0, n = 0;
