@@ -19,7 +19,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,8 +59,8 @@ bool startsAsJpeg(const unsigned char* data, std::size_t size) {
 
 // ---------------------------------------------------------------- files in
 
-// The bytes of a file, mapped when it is a regular file (no copy, and the
-// decoder reads straight from the page cache), read otherwise.
+// The bytes of a file, read into memory. (Not mapped: a file that another
+// program shortens while it is decoded would then end the program.)
 class FileBytes {
  public:
   explicit FileBytes(const QString& name) {
@@ -78,13 +77,9 @@ class FileBytes {
   }
   FileBytes(const FileBytes&) = delete;
   FileBytes& operator=(const FileBytes&) = delete;
-  ~FileBytes() {
-    if (map_ != nullptr) ::munmap(map_, size_);
-  }
+  ~FileBytes() = default;
 
-  const unsigned char* data() const {
-    return map_ != nullptr ? static_cast<const unsigned char*>(map_) : copy_.data();
-  }
+  const unsigned char* data() const { return copy_.data(); }
   std::size_t size() const { return size_; }
 
  private:
@@ -92,31 +87,24 @@ class FileBytes {
     struct stat st {};
     if (::fstat(fd, &st) != 0) fail(fileError("Cannot open file", name, errno));
     if (S_ISDIR(st.st_mode)) fail(fileError("Cannot open file", name, EISDIR));
-    if (S_ISREG(st.st_mode) && st.st_size > 0) {
-      const std::size_t size = static_cast<std::size_t>(st.st_size);
-      void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-      if (p != MAP_FAILED) {
-        ::madvise(p, size, MADV_SEQUENTIAL);
-        map_ = p;
-        size_ = size;
-        return;
-      }
-    }
-    // Pipes, devices, or a file system that cannot map: read it.
-    unsigned char chunk[65536];
+    // One byte more than the file holds, so that the end shows without a
+    // second buffer; pipes and devices grow it as they go.
+    copy_.resize(S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 65536);
+    std::size_t used = 0;
     for (;;) {
-      const ssize_t n = ::read(fd, chunk, sizeof chunk);
+      if (used == copy_.size()) copy_.resize(copy_.size() * 2);
+      const ssize_t n = ::read(fd, copy_.data() + used, copy_.size() - used);
       if (n == 0) break;
       if (n < 0) {
         if (errno == EINTR) continue;
         fail(fileError("Cannot read file", name, errno));
       }
-      copy_.insert(copy_.end(), chunk, chunk + n);
+      used += static_cast<std::size_t>(n);
     }
-    size_ = copy_.size();
+    copy_.resize(used);
+    size_ = used;
   }
 
-  void* map_ = nullptr;
   std::size_t size_ = 0;
   std::vector<unsigned char> copy_;
 };
