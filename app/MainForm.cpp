@@ -445,6 +445,7 @@ QWidget* TMainForm::buildSheet7() {
   mmo1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   mmo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   mmo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mmo1->setTextElideMode(Qt::ElideNone);
   LineDisp = label(QStringLiteral("0"), Qt::AlignLeft);
   PassCDisp = label(QStringLiteral("0"), Qt::AlignLeft);
   // The compile rewrites these captions many times a second; at a fixed
