@@ -18,6 +18,7 @@
 
 #include "app/CompileProgress.h"
 #include "job/DmplJob.h"
+#include "job/HpglJob.h"
 #include "workspace/ViewNavigation.h"
 
 namespace velmar {
@@ -741,10 +742,12 @@ void TMainForm::mouseReleaseEvent(QMouseEvent* event) {
 
 // ---------------------------------------------------------------- job output
 
-void TMainForm::actMakeExecute() {
-  // A compile turns the event loop; a second one started from there would
-  // replace the job while it is being built.
-  if (jobBusy()) return;
+// The walk of Compile and of the export. It turns the event loop; a second
+// walk started from there, or a print, would replace the job while it is
+// being built, so both are refused meanwhile (and while a print sends it).
+template <class Writer>
+bool TMainForm::walkView() {
+  if (jobBusy()) return false;
   compiling_ = true;
   struct Reset {
     bool& flag;
@@ -755,14 +758,21 @@ void TMainForm::actMakeExecute() {
   const int pixelSize = PixelVal->value();
   const int passes = PassVal->value();
   JobLines.reset();
-  // Held for the whole compile: a preview started meanwhile gets a picture
-  // of its own.
+  // Held for the whole walk: a preview started meanwhile gets a picture of
+  // its own.
   const std::shared_ptr<const Picture> picture = Img->sharedPicture();
   CompileProgress progress(PassCDisp, LineDisp);
-  auto job = std::make_shared<const JobText>(CompileDmpl(*picture, pixelSize, passes, progress));
+  JobLines = std::make_shared<const JobText>(CompileJob<Writer>(*picture, pixelSize, passes, progress));
   progress.showLabels();
-  JobLines = job;
-  mmo1Lines->setJob(job);
+  return true;
+}
+
+template bool TMainForm::walkView<DmplLineWriter>();
+template bool TMainForm::walkView<HpglLineWriter>();
+
+void TMainForm::actMakeExecute() {
+  if (!walkView<DmplLineWriter>()) return;
+  mmo1Lines->setJob(JobLines);
   btnPrint->setEnabled(true);
 }
 

@@ -237,6 +237,8 @@ class TMainForm : public QMainWindow, public PrintView {
   BinarySettings binarySettings() const;
   EffectSettings effectSettings() const;
   void commitStep();
+  template <class Writer>
+  bool walkView();
   void setUpFileDialogs();
   // Compile and the export are refused while one of them runs (it turns the
   // event loop) and while a print sends the job.

@@ -1,7 +1,6 @@
 // Picture files, the plot export and the edit history commands.
 #include <QFile>
 
-#include "app/CompileProgress.h"
 #include "app/MainForm.h"
 #include "job/HpglJob.h"
 #include "job/PlotFile.h"
@@ -53,22 +52,7 @@ void TMainForm::actSaveFileExecute() {
 }
 
 void TMainForm::actPltSaveExecute() {
-  if (jobBusy()) return;
-  compiling_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{compiling_};
-
-  flushPreview();
-  const int pixelSize = PixelVal->value();
-  const int passes = PassVal->value();
-  const std::shared_ptr<const Picture> picture = Img->sharedPicture();
-  JobLines.reset();
-  CompileProgress progress(PassCDisp, LineDisp);
-  JobLines = std::make_shared<const JobText>(CompileHpgl(*picture, pixelSize, passes, progress));
-  progress.showLabels();
-
+  if (!walkView<HpglLineWriter>()) return;
   SaveDialog.defaultExt = QStringLiteral("plt");
   SaveDialog.filterIndex = 4;
   SaveDialog.fileName = ProposedPlotName(CurrentFileName);

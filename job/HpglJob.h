@@ -27,13 +27,7 @@ class HpglLineWriter {
 // items. Progress as for CompileDmpl.
 template <class Progress>
 JobText CompileHpgl(const Picture& picture, int pixelSize, int passes, Progress& progress) {
-  JobText job;
-  HpglLineWriter writer(job);
-  writer.header();
-  RasterWalk(picture, pixelSize, passes, writer, progress);
-  writer.closing();
-  job.finish();
-  return job;
+  return CompileJob<HpglLineWriter>(picture, pixelSize, passes, progress);
 }
 
 inline JobText CompileHpgl(const Picture& picture, int pixelSize, int passes) {
