@@ -329,6 +329,15 @@ void PrintRun::linesWritten() {
     return;
   }
   stage_ = Stage::Handshake;
+  // A Stop clicked while the block was being written: the machine may never
+  // ask for more, so the handshake is given up at once, as a Stop during the
+  // wait for it would.
+  const auto pendingStop = std::find(deferred_.begin(), deferred_.end(), Deferred::Stop);
+  if (pendingStop != deferred_.end() && link_.port().bytesAvailable() == 0) {
+    deferred_.erase(pendingStop);
+    stop();
+    return;
+  }
   takeHandshake();
 }
 

@@ -95,7 +95,7 @@ class PrintWindowTest : public QObject {
     QCOMPARE(w.ui.errors.size(), 1);
   }
 
-  void stopSendsThePenHomeAndClosesTheJob() {
+  void stopDuringTheHandshakeFreesThePort() {
     PtyMachine machine;
     Window w;
     w.form->Port->setEditText(machine.path());

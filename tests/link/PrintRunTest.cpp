@@ -460,6 +460,19 @@ class PrintRunTest : public QObject {
     run->stop();
   }
 
+  void stopWhileTheBlockIsWrittenGivesUpItsHandshake() {
+    // Stop clicked before the block that needs a handshake has left: the run
+    // must not sit waiting for a byte that may never come.
+    auto job = JobOf(1, 70000);
+    print(job);
+    run->stop();
+    QVERIFY(WaitUntil([&] { return !run->isRunning(); }));
+    QVERIFY(!run->link().isOpen());
+    QVERIFY(receivedExactly(70000));
+    QCOMPARE(view->outcomes, QList<RunOutcome>{RunOutcome::Stopped});
+    QCOMPARE(view->buttonState(), QString("psat"));
+  }
+
   void directCommandsAndPrintAreRefusedWhileARunHoldsThePort() {
     auto job = JobOf(70, 1000);
     print(job);
