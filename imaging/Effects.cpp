@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/HotLoops.h"
+#include "imaging/Lanes.h"
 #include "imaging/PixelOps.h"
 
 namespace velmar {
@@ -76,39 +77,51 @@ void BlurOnce(Picture& picture) {
 // last row, which is also its bottom row. Both fix-ups only happen while the
 // pipeline fills and drains.
 constexpr int kLanes = 16;
+using Lanes = std::uint16_t __attribute__((vector_size(2 * kLanes)));
 
-// Top plus bottom of lane j is lane j plus lane j - 1 of the same element.
-VELMAR_HOT_LOOP void BlurLanes(const std::uint16_t* from, std::uint16_t* to, int w) {
-  std::uint16_t b[kLanes], g[kLanes], r[kLanes];
-  const std::uint16_t* f0 = from;
-  const std::uint16_t* f1 = from + 3 * kLanes;
-  for (int j = 0; j < kLanes; ++j) {
-    b[j] = static_cast<std::uint16_t>((f0[j] + f0[j - 1] + f1[j] + f1[j - 1]) >> 2);
-    g[j] = static_cast<std::uint16_t>((f0[kLanes + j] + f0[kLanes + j - 1] + f1[kLanes + j] + f1[kLanes + j - 1]) >> 2);
-    r[j] = static_cast<std::uint16_t>(
-        (f0[2 * kLanes + j] + f0[2 * kLanes + j - 1] + f1[2 * kLanes + j] + f1[2 * kLanes + j - 1]) >> 2);
-    to[j] = b[j];
-    to[kLanes + j] = g[j];
-    to[2 * kLanes + j] = r[j];
-  }
+// Top plus bottom of every lane of element e: the lane itself and the lane
+// below it. (By reference: a 32-byte vector by value changes the calling
+// convention between the two instruction sets.)
+__attribute__((always_inline)) inline void LaneSums(const std::uint16_t* lanes, int e, Lanes& sum) {
+  Lanes self, below;
+  std::memcpy(&self, lanes + static_cast<std::size_t>(e) * kLanes, sizeof self);
+  std::memcpy(&below, lanes + static_cast<std::size_t>(e) * kLanes - 1, sizeof below);
+  sum = self + below;
+}
+
+__attribute__((always_inline)) inline void StoreLanes(std::uint16_t* lanes, int e, const Lanes& v) {
+  std::memcpy(lanes + static_cast<std::size_t>(e) * kLanes, &v, sizeof v);
+}
+
+VELMAR_HOT_LOOP void BlurLanes(const std::uint16_t* from, std::uint16_t* VELMAR_RESTRICT to, int w) {
+  Lanes b, g, r, c0, c1, c2;
+  LaneSums(from, 0, b);
+  LaneSums(from, 1, g);
+  LaneSums(from, 2, r);
+  LaneSums(from, 3, c0);
+  LaneSums(from, 4, c1);
+  LaneSums(from, 5, c2);
+  b = (b + c0) >> 2;
+  g = (g + c1) >> 2;
+  r = (r + c2) >> 2;
+  StoreLanes(to, 0, b);
+  StoreLanes(to, 1, g);
+  StoreLanes(to, 2, r);
   for (int x = 1; x < w - 1; ++x) {
-    const std::uint16_t* f = from + static_cast<std::size_t>(3 * (x + 1)) * kLanes;
-    std::uint16_t* t = to + static_cast<std::size_t>(3 * x) * kLanes;
-    for (int j = 0; j < kLanes; ++j) {
-      b[j] = static_cast<std::uint16_t>((2 * b[j] + f[j] + f[j - 1]) >> 2);
-      g[j] = static_cast<std::uint16_t>((2 * g[j] + f[kLanes + j] + f[kLanes + j - 1]) >> 2);
-      r[j] = static_cast<std::uint16_t>((2 * r[j] + f[2 * kLanes + j] + f[2 * kLanes + j - 1]) >> 2);
-      t[j] = b[j];
-      t[kLanes + j] = g[j];
-      t[2 * kLanes + j] = r[j];
-    }
+    const int e = 3 * (x + 1);
+    LaneSums(from, e, c0);
+    LaneSums(from, e + 1, c1);
+    LaneSums(from, e + 2, c2);
+    b = (b + b + c0) >> 2;
+    g = (g + g + c1) >> 2;
+    r = (r + r + c2) >> 2;
+    StoreLanes(to, 3 * x, b);
+    StoreLanes(to, 3 * x + 1, g);
+    StoreLanes(to, 3 * x + 2, r);
   }
-  std::uint16_t* t = to + static_cast<std::size_t>(3 * (w - 1)) * kLanes;
-  for (int j = 0; j < kLanes; ++j) {
-    t[j] = b[j];
-    t[kLanes + j] = g[j];
-    t[2 * kLanes + j] = r[j];
-  }
+  StoreLanes(to, 3 * (w - 1), b);
+  StoreLanes(to, 3 * (w - 1) + 1, g);
+  StoreLanes(to, 3 * (w - 1) + 2, r);
 }
 
 void PutLane(const std::uint8_t* row, int n, int lane, std::uint16_t* lanes) {
@@ -160,47 +173,11 @@ void BlurSeveral(Picture& picture, int count) {
 // The row pairs do not overlap, so eight of them run side by side as the
 // 16-bit lanes of one vector; tiles of 8 x 8 values are transposed on the
 // way in and out.
-using Vec8 = std::int16_t __attribute__((vector_size(16)));
-using Vec4 = std::int32_t __attribute__((vector_size(16)));
-using Vec2 = std::int64_t __attribute__((vector_size(16)));
-using Bytes8 = std::uint8_t __attribute__((vector_size(8)));
+using lanes::LoadBytes;
+using lanes::StoreBytes;
+using lanes::Transpose;
+using lanes::Vec8;
 constexpr int kPairLanes = 8;
-
-inline Vec8 LoadBytes(const std::uint8_t* p) {
-  Bytes8 b;
-  std::memcpy(&b, p, sizeof b);
-  return __builtin_convertvector(b, Vec8);
-}
-
-inline void StoreBytes(std::uint8_t* p, Vec8 v) {
-  const Bytes8 b = __builtin_convertvector(v, Bytes8);
-  std::memcpy(p, &b, sizeof b);
-}
-
-inline void Transpose(Vec8 (&m)[8]) {
-  Vec8 t[8];
-  for (int i = 0; i < 4; ++i) {
-    t[2 * i] = __builtin_shufflevector(m[2 * i], m[2 * i + 1], 0, 8, 1, 9, 2, 10, 3, 11);
-    t[2 * i + 1] = __builtin_shufflevector(m[2 * i], m[2 * i + 1], 4, 12, 5, 13, 6, 14, 7, 15);
-  }
-  Vec4 u[8];
-  for (int i = 0; i < 2; ++i) {
-    const Vec4 a0 = reinterpret_cast<Vec4>(t[4 * i]);
-    const Vec4 a1 = reinterpret_cast<Vec4>(t[4 * i + 1]);
-    const Vec4 b0 = reinterpret_cast<Vec4>(t[4 * i + 2]);
-    const Vec4 b1 = reinterpret_cast<Vec4>(t[4 * i + 3]);
-    u[4 * i] = __builtin_shufflevector(a0, b0, 0, 4, 1, 5);
-    u[4 * i + 1] = __builtin_shufflevector(a0, b0, 2, 6, 3, 7);
-    u[4 * i + 2] = __builtin_shufflevector(a1, b1, 0, 4, 1, 5);
-    u[4 * i + 3] = __builtin_shufflevector(a1, b1, 2, 6, 3, 7);
-  }
-  for (int i = 0; i < 4; ++i) {
-    const Vec2 lo = reinterpret_cast<Vec2>(u[i]);
-    const Vec2 hi = reinterpret_cast<Vec2>(u[i + 4]);
-    m[2 * i] = reinterpret_cast<Vec8>(__builtin_shufflevector(lo, hi, 0, 2));
-    m[2 * i + 1] = reinterpret_cast<Vec8>(__builtin_shufflevector(lo, hi, 1, 3));
-  }
-}
 
 // Pushes each lane's block average toward the channels above the level.
 inline void Tint(Vec8& r, Vec8& g, Vec8& b, Vec8 level) {

@@ -106,7 +106,8 @@ struct Size {
 };
 
 const Size kSizes[] = {{1, 1}, {1, 7}, {7, 1}, {2, 2}, {3, 2}, {2, 3}, {5, 3}, {4, 5},
-                       {9, 17}, {16, 16}, {21, 33}, {37, 18}, {6, 40}, {3, 4}};
+                       {9, 17}, {16, 16}, {21, 33}, {37, 18}, {6, 40}, {3, 4},
+                       {48, 4}, {61, 6}, {130, 5}, {257, 3}};  // wide enough to split rows
 
 TEST(Routines, MatchThePlainVersionsBitForBit) {
   const auto routines = AllRoutines();
