@@ -109,57 +109,81 @@ VELMAR_HOT_LOOP void FirstCells(const std::uint8_t* VELMAR_RESTRICT p, int w, in
   }
 }
 
-// Pieces of a row run side by side. A piece after the first starts as if
-// the pixel before it had sent no share to the right; once its true start is
-// known it is run again from its first pixel until a cell comes out as it
-// did (from there on the shares are the same), so the cells are exactly
-// those of one pass from left to right. The pieces' dependent table reads
-// overlap, which is where the time goes.
-constexpr int kPieces = 3;
-constexpr int kShortestPiece = 16;
+// The pass along a row runs on eight pieces at once, the lanes of a vector,
+// with the share table replaced by its arithmetic. A piece after the first
+// starts as if the pixel before it had sent no share to the right; once the
+// true cell before it is known, it is run again from its first pixel until a
+// cell comes out as it did (from there on the shares are the same), so the
+// cells are exactly those of one pass from left to right. The pieces'
+// length is a multiple of 4, so all lanes are at the same column phase; the
+// pixels beyond eight pieces follow the last piece.
+constexpr int kShortestCellLane = 16;
+
+// thresholds[c]: the threshold of column phase c in every lane.
+__attribute__((always_inline)) inline void DiffuseLanes(lanes::Vec8* VELMAR_RESTRICT values, int length,
+                                                        const lanes::Vec8 (&thresholds)[4],
+                                                        const std::uint8_t* nextRow) {
+  lanes::Vec8 share = {};
+  for (int i = 0; i < length; ++i) {
+    const lanes::Vec8 old = values[i] + share;
+    values[i] = old;
+    const lanes::Vec8 err = old - ((old >= thresholds[i & 3]) & 255);
+    const lanes::Vec8 seven = (err << 3) - err;
+    share = (seven + ((seven >> 15) & 15)) >> 4;  // (err * 7) div 16, toward zero
+    // The next row is read right after this pass; fetching it meanwhile
+    // hides the memory behind the arithmetic.
+    if (nextRow != nullptr) Prefetch(nextRow + 24 * i);
+  }
+}
+
+VELMAR_HOT_LOOP void DiffuseInLanes(lanes::Vec8* values, int length, const lanes::Vec8 (&thresholds)[4],
+                                    const std::uint8_t* nextRow) {
+  DiffuseLanes(values, length, thresholds, nextRow);
+}
+
+VELMAR_HOT_LOOP void CellsToLanes(const std::int16_t* src, int length, lanes::Vec8* out) {
+  lanes::ToLanes(src, length, length, out);
+}
+
+VELMAR_HOT_LOOP void CellsFromLanes(const lanes::Vec8* in, int length, std::int16_t* dst) {
+  lanes::FromLanes(in, length, dst, length);
+}
 
 // bases[c]: the share table for column phase c, moved so that
 // bases[c][start + share] is the share of cell value start + share -
 // kShareBias. cells[x + 1] receives cell x.
 void DiffuseRight(const std::int16_t* VELMAR_RESTRICT start, int w, const std::uint8_t* const* bases,
-                  std::int16_t* VELMAR_RESTRICT cells, const std::uint8_t* nextRow) {
-  const auto step = [&](int x, std::size_t& share) {
-    const std::uint8_t* row = KeepPointer(bases[x & 3] + start[x]);
-    cells[x + 1] = static_cast<std::int16_t>(start[x] + static_cast<int>(share) - kShareBias);
-    share = row[share];
-  };
-  const int pieces = w >= kPieces * kShortestPiece ? kPieces : 1;
-  const int length = pieces == 1 ? 0 : w / pieces;
-  // Plain variables, not an array, so that the shares stay in registers.
-  std::size_t s0 = kShareBias, s1 = kShareBias, s2 = kShareBias;
-  static_assert(kPieces == 3);
-  for (int i = 0; i < length; ++i) {
-    step(i, s0);
-    step(length + i, s1);
-    step(2 * length + i, s2);
-    // The next row is read right after this pass; fetching it meanwhile
-    // hides the memory behind the table reads.
-    if (nextRow != nullptr) Prefetch(nextRow + 9 * i);
+                  const lanes::Vec8 (&thresholds)[4], std::int16_t* VELMAR_RESTRICT cells, lanes::Vec8* scratch,
+                  const std::uint8_t* nextRow) {
+  const int length = w / 8 >= kShortestCellLane ? (w / 8) & ~3 : 0;
+  if (length > 0) {
+    CellsToLanes(start, length, scratch);
+    DiffuseInLanes(scratch, length, thresholds, nextRow);
+    CellsFromLanes(scratch, length, cells + 1);
   }
-  std::size_t share[kPieces] = {s0, s1, s2};
-  for (int x = pieces * length; x < w; ++x) step(x, share[pieces - 1]);  // the last piece's rest
-
-  for (int j = 1; j < pieces; ++j) {
-    std::size_t s = share[j - 1];
-    const int end = j + 1 < pieces ? (j + 1) * length : w;
-    int x = j * length;
-    for (; x < end; ++x) {
-      const std::int16_t old = static_cast<std::int16_t>(start[x] + static_cast<int>(s) - kShareBias);
-      if (old == cells[x + 1]) break;
+  // The pieces after the first, then the rest (the whole row for a narrow
+  // picture).
+  for (int j = 1; j <= 8; ++j) {
+    const int begin = j * length;
+    const int end = j < 8 ? (j + 1) * length : w;
+    std::size_t share = kShareBias;
+    if (begin > 0) share = bases[(begin - 1) & 3][cells[begin] + kShareBias];  // of cell begin - 1
+    for (int x = begin; x < end; ++x) {
+      const std::int16_t old = static_cast<std::int16_t>(start[x] + static_cast<int>(share) - kShareBias);
+      if (j < 8 && old == cells[x + 1]) break;
       cells[x + 1] = old;
-      s = KeepPointer(bases[x & 3] + start[x])[s];
+      share = KeepPointer(bases[x & 3] + start[x])[share];
     }
-    if (x == end) share[j] = s;
   }
 }
 
 inline std::int16_t CellError(std::int16_t cell, std::int16_t threshold) {
   return static_cast<std::int16_t>(cell - (cell >= threshold ? 255 : 0));
+}
+
+// (err * weight) div 16 toward zero; all of it fits 16-bit lanes.
+inline std::int16_t Share(std::int16_t err, int weight) {
+  return static_cast<std::int16_t>(static_cast<std::int16_t>(err * weight) / 16);
 }
 
 // Writes black or white for one row and, when there is a next row, its
@@ -178,13 +202,18 @@ VELMAR_HOT_LOOP void SettleCells(const std::int16_t* VELMAR_RESTRICT cells, int 
     p[3 * x + 2] = v;
   }
   if (next == nullptr) return;
+  const auto r16 = static_cast<std::uint16_t>(wr);
+  const auto g16 = static_cast<std::uint16_t>(wg);
+  const auto b16 = static_cast<std::uint16_t>(wb);
   for (int x = 0; x < w; ++x) {
-    const std::uint16_t sum =
-        static_cast<std::uint16_t>(wr * next[3 * x + 2] + wg * next[3 * x + 1] + wb * next[3 * x]);
-    const int left = CellError(cells[x], threshold[x]);
-    const int here = CellError(cells[x + 1], threshold[x + 1]);
-    const int right = CellError(cells[x + 2], threshold[x + 2]);
-    start[x] = static_cast<std::int16_t>((sum >> 8) + (right * 3) / 16 + (here * 5) / 16 + left / 16);
+    const std::uint16_t sum = static_cast<std::uint16_t>(
+        static_cast<std::uint16_t>(r16 * next[3 * x + 2]) + static_cast<std::uint16_t>(g16 * next[3 * x + 1]) +
+        static_cast<std::uint16_t>(b16 * next[3 * x]));
+    const std::int16_t left = CellError(cells[x], threshold[x]);
+    const std::int16_t here = CellError(cells[x + 1], threshold[x + 1]);
+    const std::int16_t right = CellError(cells[x + 2], threshold[x + 2]);
+    start[x] = static_cast<std::int16_t>(static_cast<std::int16_t>(sum >> 8) + Share(right, 3) + Share(here, 5) +
+                                         Share(left, 1));
   }
 }
 
@@ -208,10 +237,16 @@ void DiffuseErrors(Picture& picture, int wr, int wg, int wb, Threshold threshold
     for (int x = 0; x < w; ++x) thresholdRows[r * rowSize + x + 1] = static_cast<std::int16_t>(thresholds(r, x & 3));
   }
 
+  lanes::Vec8 laneThresholds[4][4];
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) laneThresholds[r][c] = lanes::Splat(thresholds(r, c));
+  std::vector<lanes::Vec8> scratch(static_cast<std::size_t>(w / 8));
+
   std::vector<std::int16_t> start(w), cells(rowSize, 0);
   FirstCells(picture.row(0), w, wr, wg, wb, start.data());
   for (int y = 0; y < h; ++y) {
-    DiffuseRight(start.data(), w, bases[y & 3], cells.data(), y + 1 < h ? picture.row(y + 1) : nullptr);
+    DiffuseRight(start.data(), w, bases[y & 3], laneThresholds[y & 3], cells.data(), scratch.data(),
+                 y + 1 < h ? picture.row(y + 1) : nullptr);
     SettleCells(cells.data(), w, thresholdRows.data() + (y & 3) * rowSize, picture.row(y),
                 y + 1 < h ? picture.row(y + 1) : nullptr, wr, wg, wb, start.data());
   }
@@ -226,146 +261,161 @@ void DiffuseErrors(Picture& picture, int wr, int wg, int wb, Threshold threshold
 // not depend on the pixel behind, so X = A - 7 v(pixel behind).
 //
 // The mask has its low four bits clear, so v is a multiple of 16: then
-// X div 16 (rounded down) is A div 16 - 7 v / 16, and v depends only on that
-// quotient (for Min >= 0, rounding the quotient down instead of toward zero
-// changes nothing once it is clamped). So the pass along a row takes, per
-// channel and pixel, g = 7 v / 16 from a 766-entry table indexed by
-// A div 16 - g of the pixel behind; the rest of the work runs over whole
-// rows. The table is stored backwards so that the row pointer can be formed
-// apart from the read.
+// X div 16 (rounded down) is A div 16 - g with g = 7 v / 16 of the pixel
+// behind, and v depends only on that quotient (for Min >= 0, rounding the
+// quotient down instead of toward zero changes nothing once it is clamped).
+// That leaves a short chain from pixel to pixel, q = a - g, v = the clamped
+// and masked q, g = 7 v / 16, per channel; the rest of the work runs over
+// whole rows.
+//
+// The chain runs on eight pieces of the row at once, the lanes of a vector.
+// A piece after the first starts as if no error came in; once the true g of
+// the pixel before it is known, it is run again from its first pixel until a
+// v comes out as it did, from where everything after it is the same. The
+// pixels beyond eight equal pieces follow the last piece.
 constexpr int kQuotientLow = -255;   // -4080 div 16
 constexpr int kQuotientHigh = 510;   // 8160 div 16
-constexpr int kStartHigh = 621;      // (8160 + 7 * 255) div 16, the largest A div 16
+constexpr int kStartHigh = 621;      // (8160 + 7 * 255) div 16, the largest a
 constexpr int kStepsFront = kStartHigh - kQuotientHigh;  // keeps every row pointer inside the table
+constexpr int kShortestLane = 16;
 
-// The table entry of quotient q sits at kStepsFront + (kQuotientHigh - q).
+// The chain for single pixels (narrow pictures and the re-runs): entry
+// kStepsFront + (kQuotientHigh - q) holds 7 v / 16 for the quotient q,
+// stored backwards so that the row pointer can be formed apart from the read.
 const std::uint8_t* StepsRow(const std::uint8_t* steps, int start) {
   return steps + (kStepsFront + kQuotientHigh) - start;
 }
 
-// start[k] = (16 s + 7 s of the pixel behind in scanning direction) div 16
-// for row 0 (no pixel behind the row's first one); padded holds the row's
-// bytes with three zeros at either end.
-VELMAR_HOT_LOOP void LevelFirst(const std::uint8_t* VELMAR_RESTRICT padded, int n, std::int16_t* VELMAR_RESTRICT start) {
-  for (int k = 0; k < n; ++k) start[k] = static_cast<std::int16_t>((16 * padded[k + 3] + 7 * padded[k]) >> 4);
+// v = 16 g / 7, exactly: g is 7 times v / 16.
+inline std::uint16_t LevelOf(std::size_t g) {
+  const auto sixteen = static_cast<std::uint16_t>(g << 4);
+  return static_cast<std::uint16_t>((static_cast<std::uint32_t>(sixteen) * 9363u) >> 16);
 }
 
-// One row in scanning order, one pixel after the other: found[k + 3]
-// receives g of element k. Direction is +1 for a row scanned left to right,
-// -1 for one scanned right to left.
-template <int Direction>
-void LevelRow(const std::int16_t* VELMAR_RESTRICT start, int w, const std::uint8_t* steps,
-              std::uint16_t* VELMAR_RESTRICT found) {
-  std::size_t g0 = 0, g1 = 0, g2 = 0;
-  for (int p = 0; p < w; ++p) {
-    const int k = Direction > 0 ? 3 * p : 3 * (w - 1 - p);
-    g0 = KeepPointer(StepsRow(steps, start[k]))[g0];
-    g1 = KeepPointer(StepsRow(steps, start[k + 1]))[g1];
-    g2 = KeepPointer(StepsRow(steps, start[k + 2]))[g2];
-    found[k + 3] = static_cast<std::uint16_t>(g0);
-    found[k + 4] = static_cast<std::uint16_t>(g1);
-    found[k + 5] = static_cast<std::uint16_t>(g2);
-  }
-}
+inline std::size_t SevenSixteenths(std::uint16_t v) { return 7u * (v >> 4); }
 
-// The same pass with the row cut into eight pieces that run side by side as
-// the lanes of a vector, with the table replaced by its arithmetic. A piece
-// after the first starts as if no error came in; once the true g of the
-// pixel before it is known it is run again from its first pixel until a g
-// comes out as it did, from where v, and so everything after it, is the
-// same. The pixels beyond eight equal pieces follow the last piece.
 struct LevelLimits {
   lanes::Vec8 low, high, mask;
 };
 
-inline lanes::Vec8 LevelStep(lanes::Vec8 start, lanes::Vec8 g, const LevelLimits& limits) {
+// Takes g of the pixel behind, leaves this pixel's g in it and returns v.
+__attribute__((always_inline)) inline lanes::Vec8 LevelStep(lanes::Vec8 start, lanes::Vec8& g,
+                                                            const LevelLimits& limits) {
   const lanes::Vec8 q = start - g;
   const lanes::Vec8 below = q > limits.high ? limits.high : q;
   lanes::Vec8 v = q < limits.low ? limits.low : below;  // ClampRange: Low is tested first
   v &= limits.mask;
-  return (v >> 1) - (v >> 4);  // 7 v / 16 for a multiple of 16
+  g = (v >> 1) - (v >> 4);  // 7 v / 16 for a multiple of 16
+  return v;
 }
 
+// values[e]: start values in, levels out.
 template <int Direction>
-void LevelLanes(lanes::Vec8* VELMAR_RESTRICT values, int length, const LevelLimits& limits,
-                const std::uint8_t* nextRow) {
+__attribute__((always_inline)) inline void LevelLanes(lanes::Vec8* VELMAR_RESTRICT values, int length,
+                                                      const LevelLimits& limits, const std::uint8_t* nextRow) {
   lanes::Vec8 g0 = {}, g1 = {}, g2 = {};
   for (int i = 0; i < length; i += 3) {
     const int e = Direction > 0 ? i : length - 3 - i;
-    g0 = LevelStep(values[e], g0, limits);
-    g1 = LevelStep(values[e + 1], g1, limits);
-    g2 = LevelStep(values[e + 2], g2, limits);
-    values[e] = g0;
-    values[e + 1] = g1;
-    values[e + 2] = g2;
+    const lanes::Vec8 v0 = LevelStep(values[e], g0, limits);
+    const lanes::Vec8 v1 = LevelStep(values[e + 1], g1, limits);
+    const lanes::Vec8 v2 = LevelStep(values[e + 2], g2, limits);
+    values[e] = v0;
+    values[e + 1] = v1;
+    values[e + 2] = v2;
     // The next row is read right after this pass; fetching it meanwhile
     // hides the memory behind the arithmetic.
     if (nextRow != nullptr) Prefetch(nextRow + 8 * i);
   }
 }
 
-constexpr int kShortestLane = 16;
+VELMAR_HOT_LOOP void LevelLanesForward(lanes::Vec8* values, int length, const LevelLimits& limits,
+                                       const std::uint8_t* nextRow) {
+  LevelLanes<1>(values, length, limits, nextRow);
+}
 
+VELMAR_HOT_LOOP void LevelLanesBackward(lanes::Vec8* values, int length, const LevelLimits& limits,
+                                        const std::uint8_t* nextRow) {
+  LevelLanes<-1>(values, length, limits, nextRow);
+}
+
+VELMAR_HOT_LOOP void StartsToLanes(const std::int16_t* src, int length, lanes::Vec8* out) {
+  lanes::ToLanes(src, length, length, out);
+}
+
+VELMAR_HOT_LOOP void LevelsFromLanes(const lanes::Vec8* in, int length, std::uint16_t* dst) {
+  lanes::FromLanes(in, length, dst, length);
+}
+
+// One row: levels[k + 3] receives v of element k. Direction is +1 for a row
+// scanned left to right, -1 for one scanned right to left.
 template <int Direction>
-void LevelRowInLanes(const std::int16_t* VELMAR_RESTRICT start, int w, const std::uint8_t* steps,
-                     const LevelLimits& limits, std::uint16_t* VELMAR_RESTRICT found, lanes::Vec8* scratch,
-                     const std::uint8_t* nextRow) {
-  const int length = w / 8;
-  if (length < kShortestLane) {
-    LevelRow<Direction>(start, w, steps, found);
-    return;
-  }
-  // Scanning position p is pixel x(p); pieces are positions [j L, (j + 1) L),
-  // the rest [8 L, w). Right to left, the pieces' pixels start at w - 8 L.
+void LevelRow(const std::int16_t* VELMAR_RESTRICT start, int w, const std::uint8_t* steps,
+              const LevelLimits& limits, std::uint16_t* VELMAR_RESTRICT levels, lanes::Vec8* scratch,
+              const std::uint8_t* nextRow) {
+  // Scanning position p is pixel x(p); pieces are positions [j L, (j + 1) L)
+  // and the rest [8 L, w). Right to left, the pieces' pixels start at w - 8 L.
   const auto x = [w](int p) { return Direction > 0 ? p : w - 1 - p; };
-  const int first = Direction > 0 ? 0 : w - 8 * length;
-  lanes::ToLanes(start + 3 * first, 3 * length, 3 * length, scratch);
-  LevelLanes<Direction>(scratch, 3 * length, limits, nextRow);
-  lanes::FromLanes(scratch, 3 * length, found + 3 + 3 * first, 3 * length);
-
+  const int length = w / 8 >= kShortestLane ? w / 8 : 0;
+  if (length > 0) {
+    const int first = Direction > 0 ? 0 : w - 8 * length;
+    StartsToLanes(start + 3 * first, 3 * length, scratch);
+    if (Direction > 0) {
+      LevelLanesForward(scratch, 3 * length, limits, nextRow);
+    } else {
+      LevelLanesBackward(scratch, 3 * length, limits, nextRow);
+    }
+    LevelsFromLanes(scratch, 3 * length, levels + 3 + 3 * first);
+  }
+  // The pieces after the first, in scanning order, then the rest (the whole
+  // row for a narrow picture).
   for (int j = 1; j <= 8; ++j) {
+    const int begin = j * length;
     const int end = j < 8 ? (j + 1) * length : w;
     for (int c = 0; c < 3; ++c) {
-      std::size_t g = found[3 * x(j * length - 1) + c + 3];
-      for (int p = j * length; p < end; ++p) {
+      std::size_t g = begin == 0 ? 0 : SevenSixteenths(levels[3 * x(begin - 1) + c + 3]);
+      for (int p = begin; p < end; ++p) {
         const int k = 3 * x(p) + c;
         g = StepsRow(steps, start[k])[g];
-        if (j < 8 && g == found[k + 3]) break;
-        found[k + 3] = static_cast<std::uint16_t>(g);
+        const std::uint16_t v = LevelOf(g);
+        if (j < 8 && v == levels[k + 3]) break;
+        levels[k + 3] = v;
       }
     }
   }
 }
 
-// v = 16 g / 7, exactly: g is 7 times v / 16.
-inline std::int16_t LevelOf(std::uint16_t g) {
-  const auto sixteen = static_cast<std::uint16_t>(g << 4);
-  return static_cast<std::int16_t>((static_cast<std::uint32_t>(sixteen) * 9363u) >> 16);
+// start[k] = (16 s + 7 s of the pixel behind in scanning direction) div 16
+// for row 0 (no pixel behind the row's first one); padded holds the row's
+// bytes with three zeros at either end.
+VELMAR_HOT_LOOP void LevelFirst(const std::uint8_t* VELMAR_RESTRICT padded, int n, std::int16_t* VELMAR_RESTRICT start) {
+  for (int k = 0; k < n; ++k) {
+    const std::int16_t sum = static_cast<std::int16_t>(16 * padded[k + 3] + 7 * padded[k]);
+    start[k] = static_cast<std::int16_t>(sum >> 4);
+  }
 }
 
 // Writes one row's levels (the last row).
-VELMAR_HOT_LOOP void LevelWrite(const std::uint16_t* VELMAR_RESTRICT found, int n, std::uint8_t* VELMAR_RESTRICT p) {
-  for (int k = 0; k < n; ++k) p[k] = static_cast<std::uint8_t>(LevelOf(found[k + 3]));
+VELMAR_HOT_LOOP void LevelWrite(const std::uint16_t* VELMAR_RESTRICT levels, int n, std::uint8_t* VELMAR_RESTRICT p) {
+  for (int k = 0; k < n; ++k) p[k] = static_cast<std::uint8_t>(levels[k + 3]);
 }
 
 // Writes one row's levels and the next row's start values: (16 s + the
 // shares of this row's errors + 7 s of the pixel behind) div 16. The next
 // row runs the other way, so this row's pixel behind is its pixel ahead: 5 e
 // down, e from the pixel that was behind, 3 e from the one that was ahead.
-// found and cur carry three margin entries at either end (g 0, value 0, so
-// error 0). Every term fits 16 bits (at most 16 * 255 + 9 * 255 + 7 * 255 in
-// all), which lets the loop work on 16-bit lanes.
+// levels and cur carry three margin entries at either end (level 0, value
+// 0, so error 0). Every term fits 16 bits (at most 16 * 255 + 9 * 255 +
+// 7 * 255 in all), which lets the loop work on 16-bit lanes.
 template <int Behind>
-VELMAR_HOT_LOOP void LevelSettle(const std::uint16_t* VELMAR_RESTRICT found, int n,
+VELMAR_HOT_LOOP void LevelSettle(const std::uint16_t* VELMAR_RESTRICT levels, int n,
                                  const std::uint8_t* VELMAR_RESTRICT cur, std::uint8_t* VELMAR_RESTRICT p,
                                  const std::uint8_t* VELMAR_RESTRICT next, std::int16_t* VELMAR_RESTRICT start) {
   for (int k = 0; k < n; ++k) {
-    const std::int16_t v = LevelOf(found[k + 3]);
+    const std::int16_t v = static_cast<std::int16_t>(levels[k + 3]);
     p[k] = static_cast<std::uint8_t>(v);
     const std::int16_t here = static_cast<std::int16_t>(cur[k + 3] - v);
-    const std::int16_t wasBehind =
-        static_cast<std::int16_t>(cur[k + 3 - Behind] - LevelOf(found[k + 3 - Behind]));
-    const std::int16_t wasAhead = static_cast<std::int16_t>(cur[k + 3 + Behind] - LevelOf(found[k + 3 + Behind]));
+    const std::int16_t wasBehind = static_cast<std::int16_t>(cur[k + 3 - Behind] - levels[k + 3 - Behind]);
+    const std::int16_t wasAhead = static_cast<std::int16_t>(cur[k + 3 + Behind] - levels[k + 3 + Behind]);
     const std::int16_t s = next[k + 3];
     const std::int16_t sBehind = next[k + 3 + Behind];
     const std::int16_t sum = static_cast<std::int16_t>(
@@ -385,13 +435,13 @@ void DitherLevelsInRange(Picture& picture, int Min, int Max, std::int32_t mask) 
     const std::int32_t v = ClampRange(q, Min, Max) & mask;  // a multiple of 16
     steps[kStepsFront + (kQuotientHigh - q)] = static_cast<std::uint8_t>(7 * v / 16);
   }
-
+  // Within 0..255 only the low byte of the mask matters.
   const LevelLimits limits = {lanes::Splat(Min), lanes::Splat(Max), lanes::Splat(mask & 0xFF)};
   std::vector<lanes::Vec8> scratch(static_cast<std::size_t>(3 * (w / 8)));
 
   const std::size_t padded = static_cast<std::size_t>(n) + 6;
   std::vector<std::uint8_t> rowA(padded, 0), rowB(padded, 0);
-  std::vector<std::uint16_t> found(padded, 0);
+  std::vector<std::uint16_t> levels(padded, 0);
   std::uint8_t* cur = rowA.data();
   std::uint8_t* next = rowB.data();
   std::vector<std::int16_t> start(n);
@@ -400,19 +450,19 @@ void DitherLevelsInRange(Picture& picture, int Min, int Max, std::int32_t mask) 
   for (int y = 0; y < h; ++y) {
     const std::uint8_t* ahead = y + 1 < h ? picture.row(y + 1) : nullptr;
     if ((y & 1) == 0) {
-      LevelRowInLanes<1>(start.data(), w, steps.data(), limits, found.data(), scratch.data(), ahead);
+      LevelRow<1>(start.data(), w, steps.data(), limits, levels.data(), scratch.data(), ahead);
     } else {
-      LevelRowInLanes<-1>(start.data(), w, steps.data(), limits, found.data(), scratch.data(), ahead);
+      LevelRow<-1>(start.data(), w, steps.data(), limits, levels.data(), scratch.data(), ahead);
     }
     if (ahead == nullptr) {
-      LevelWrite(found.data(), n, picture.row(y));
+      LevelWrite(levels.data(), n, picture.row(y));
       break;
     }
     std::memcpy(next + 3, ahead, static_cast<std::size_t>(n));
     if ((y & 1) == 0) {
-      LevelSettle<3>(found.data(), n, cur, picture.row(y), next, start.data());
+      LevelSettle<3>(levels.data(), n, cur, picture.row(y), next, start.data());
     } else {
-      LevelSettle<-3>(found.data(), n, cur, picture.row(y), next, start.data());
+      LevelSettle<-3>(levels.data(), n, cur, picture.row(y), next, start.data());
     }
     std::swap(cur, next);
   }

@@ -99,4 +99,41 @@ inline void FromLanes(const Vec8* in, int length, T* dst, int stride) {
   }
 }
 
+// Sixteen 8-bit lanes.
+using Vec16 = std::uint8_t __attribute__((vector_size(16)));
+
+inline Vec16 Splat16(int v) { return Vec16{} + static_cast<std::uint8_t>(v); }
+
+inline Vec16 Load16(const std::uint8_t* p) {
+  Vec16 v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+inline void Store16(std::uint8_t* p, Vec16 v) { std::memcpy(p, &v, sizeof v); }
+
+// m[i][j] becomes m[j][i] for 16 x 16 bytes: interleaving the bytes of row
+// pairs gives an 8 x 8 matrix of 16-bit pairs, once for columns 0..7 and once
+// for 8..15, and transposing those puts the 16 bytes of a column in order.
+inline void Transpose(Vec16 (&m)[16]) {
+  Vec8 lo[8], hi[8];
+  for (int i = 0; i < 8; ++i) {
+    lo[i] = reinterpret_cast<Vec8>(__builtin_shufflevector(m[2 * i], m[2 * i + 1], 0, 16, 1, 17, 2, 18, 3, 19, 4, 20,
+                                                           5, 21, 6, 22, 7, 23));
+    hi[i] = reinterpret_cast<Vec8>(__builtin_shufflevector(m[2 * i], m[2 * i + 1], 8, 24, 9, 25, 10, 26, 11, 27, 12,
+                                                           28, 13, 29, 14, 30, 15, 31));
+  }
+  Transpose(lo);
+  Transpose(hi);
+  for (int i = 0; i < 8; ++i) {
+    m[i] = reinterpret_cast<Vec16>(lo[i]);
+    m[i + 8] = reinterpret_cast<Vec16>(hi[i]);
+  }
+}
+
+// (a + b) div 2 for bytes, without leaving 8 bits.
+inline Vec16 FloorAverage(Vec16 a, Vec16 b) { return (a & b) + ((a ^ b) >> 1); }
+
+inline Vec16 Min(Vec16 a, Vec16 b) { return a < b ? a : b; }
+
 }  // namespace velmar::lanes

@@ -70,7 +70,7 @@ std::vector<Routine> AllRoutines() {
         [count](Picture& p) { ref::EffectGaussBlur(count, p); });
   }
   add("EffectFog", EffectFog, ref::EffectFog);
-  for (int level : {0, 50, 97, 128, 200, 255}) {
+  for (int level : {0, 50, 97, 128, 200, 246, 250, 254, 255}) {
     const auto l = static_cast<std::uint8_t>(level);
     add("EffectColorDepth " + std::to_string(level), [l](Picture& p) { EffectColorDepth(l, p); },
         [l](Picture& p) { ref::EffectColorDepth(l, p); });
