@@ -80,8 +80,8 @@ void OrderedDither(Picture& picture, const int (&table)[N][N]) {
 // -255..255 (a cell of 0..255 plus at most one full error, thresholded at
 // 0..256, leaves at most 255 either way), and a cell collects 7/16 + 3/16 +
 // 5/16 + 1/16 of such errors at most. The share that moves right is all
-// that ties one pixel to the next; it is read from a table indexed by the
-// cell value, so the pass along a row costs one table read per pixel and
+// that ties one pixel to the next: for single pixels it comes from a table
+// indexed by the cell value, for long stretches from the vector pass below;
 // the rest of the work runs over whole rows.
 constexpr int kCellLow = -255;
 constexpr int kCellHigh = 510;

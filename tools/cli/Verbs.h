@@ -15,6 +15,10 @@ struct Verb {
 };
 
 int CompileVerb(const std::vector<std::string>& words);
+int ProcessVerb(const std::vector<std::string>& words);
+
+// The process verb's usage with its list of operations.
+std::string ProcessUsage();
 
 // Writes bytes to the named file, or to standard output for "-" or no name.
 void WriteOutput(const std::string& fileName, const std::string& bytes);

@@ -14,8 +14,11 @@
 namespace velmar::cli {
 
 namespace {
+const std::string kProcessUsage = ProcessUsage();
+
 const Verb kVerbs[] = {
     {"compile", "compile PICTURE --pixel P --passes N [-o FILE] [--lines]", CompileVerb},
+    {"process", kProcessUsage.c_str(), ProcessVerb},
 };
 
 void printUsage(std::FILE* to) {
