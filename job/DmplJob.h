@@ -27,13 +27,7 @@ class DmplLineWriter {
 // progress hook without a call per column through a pointer.
 template <class Progress>
 JobText CompileDmpl(const Picture& picture, int pixelSize, int passes, Progress& progress) {
-  JobText job;
-  DmplLineWriter writer(job);
-  writer.header();
-  RasterWalk(picture, pixelSize, passes, writer, progress);
-  writer.closing();
-  job.finish();
-  return job;
+  return CompileJob<DmplLineWriter>(picture, pixelSize, passes, progress);
 }
 
 inline JobText CompileDmpl(const Picture& picture, int pixelSize, int passes) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "imaging/Picture.h"
+#include "job/JobText.h"
 
 namespace velmar {
 
@@ -102,6 +103,20 @@ void RasterWalk(const Picture& picture, int pixelSize, int passes, Writer& write
     }
     progress.row(y + 1);
   }
+}
+
+// A whole job in one format: the writer's opening lines, a line per run of
+// the walk, the writer's closing lines.
+// Writer: constructed from the JobText, with header(), run() and closing().
+template <class Writer, class Progress>
+JobText CompileJob(const Picture& picture, int pixelSize, int passes, Progress& progress) {
+  JobText job;
+  Writer writer(job);
+  writer.header();
+  RasterWalk(picture, pixelSize, passes, writer, progress);
+  writer.closing();
+  job.finish();
+  return job;
 }
 
 }  // namespace velmar

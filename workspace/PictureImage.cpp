@@ -1,5 +1,7 @@
 #include "workspace/PictureImage.h"
 
+#include <QSysInfo>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -41,6 +43,23 @@ void ForcePixelFormat(PixelFormat Format, QImage& Bitmap) {
 
 Picture PictureFromImage(const QImage& image) {
   if (image.isNull() || image.width() <= 0 || image.height() <= 0) return Picture();
+  if (QSysInfo::ByteOrder == QSysInfo::LittleEndian && image.format() == QImage::Format_RGB32) {
+    // What Qt's BMP reader gives for 16-, 24- and 32-bit files: B, G, R and
+    // a filler byte in memory (on little-endian machines). Dropping the filler is the whole conversion,
+    // and doing it here saves a second full-size image on every load.
+    Picture picture(image.width(), image.height());
+    const int w = picture.width();
+    for (int y = 0; y < picture.height(); ++y) {
+      const uchar* in = image.constScanLine(y);
+      std::uint8_t* out = picture.row(y);
+      for (int x = 0; x < w; ++x, in += 4, out += 3) {
+        out[0] = in[0];
+        out[1] = in[1];
+        out[2] = in[2];
+      }
+    }
+    return picture;
+  }
   QImage source = image;
   if (source.format() != kPictureFormat) {
     if (!ConvertPixelFormat(source, PixelFormat::pf24bit)) throw std::bad_alloc();

@@ -15,6 +15,9 @@ struct Verb {
 };
 
 int CompileVerb(const std::vector<std::string>& words);
+int PltVerb(const std::vector<std::string>& words);
+int ConvertVerb(const std::vector<std::string>& words);
+int SendVerb(const std::vector<std::string>& words);
 int ProcessVerb(const std::vector<std::string>& words);
 
 // The process verb's usage with its list of operations.

@@ -18,6 +18,18 @@ const std::string kProcessUsage = ProcessUsage();
 
 const Verb kVerbs[] = {
     {"compile", "compile PICTURE --pixel P --passes N [-o FILE] [--lines]", CompileVerb},
+    {"plt", "plt PICTURE --pixel P --passes N -o FILE.plt", PltVerb},
+    {"convert", "convert PICTURE -o OUT", ConvertVerb},
+    {"send",
+     "send JOBFILE --port NAME [--wait SECONDS] [--lines]\n"
+     "      streams a job to the machine: a handshake byte is awaited after every block of more\n"
+     "      than 64000 bytes, then SECONDS of waiting (default 0). NAME: COMn is /dev/ttyS(n-1),\n"
+     "      /path as typed, other names under /dev. With --lines the file holds one job line per\n"
+     "      text line; without, raw DM/PL bytes: the header runs through its two blanks, and a\n"
+     "      line ends at each blank that closes a pen-up move followed by another pen-up move\n"
+     "      (so a compiled job splits into its own lines). Ctrl-C stops: pen home, job closed.\n"
+     "      Exit 0 when all was sent, 130 when stopped, 1 on a port failure.",
+     SendVerb},
     {"process", kProcessUsage.c_str(), ProcessVerb},
 };
 
