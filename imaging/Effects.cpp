@@ -256,7 +256,7 @@ __attribute__((always_inline)) inline void PairsFromLanes(const Vec16* values, i
 // Blocks are taken in stretches of kStretch, so that the lanes of a stretch
 // stay in the first-level cache between the way in, the cascade and the way
 // out.
-constexpr int kStretch = 128;
+constexpr int kStretch = 256;
 
 struct PairGroup {
   std::uint8_t* const* top;
