@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imaging/HotLoops.h"
+#include "imaging/Lanes.h"
 #include "imaging/PixelOps.h"
 
 namespace velmar {
@@ -76,39 +77,51 @@ void BlurOnce(Picture& picture) {
 // last row, which is also its bottom row. Both fix-ups only happen while the
 // pipeline fills and drains.
 constexpr int kLanes = 16;
+using Lanes = std::uint16_t __attribute__((vector_size(2 * kLanes)));
 
-// Top plus bottom of lane j is lane j plus lane j - 1 of the same element.
-VELMAR_HOT_LOOP void BlurLanes(const std::uint16_t* from, std::uint16_t* to, int w) {
-  std::uint16_t b[kLanes], g[kLanes], r[kLanes];
-  const std::uint16_t* f0 = from;
-  const std::uint16_t* f1 = from + 3 * kLanes;
-  for (int j = 0; j < kLanes; ++j) {
-    b[j] = static_cast<std::uint16_t>((f0[j] + f0[j - 1] + f1[j] + f1[j - 1]) >> 2);
-    g[j] = static_cast<std::uint16_t>((f0[kLanes + j] + f0[kLanes + j - 1] + f1[kLanes + j] + f1[kLanes + j - 1]) >> 2);
-    r[j] = static_cast<std::uint16_t>(
-        (f0[2 * kLanes + j] + f0[2 * kLanes + j - 1] + f1[2 * kLanes + j] + f1[2 * kLanes + j - 1]) >> 2);
-    to[j] = b[j];
-    to[kLanes + j] = g[j];
-    to[2 * kLanes + j] = r[j];
-  }
+// Top plus bottom of every lane of element e: the lane itself and the lane
+// below it. (By reference: a 32-byte vector by value changes the calling
+// convention between the two instruction sets.)
+__attribute__((always_inline)) inline void LaneSums(const std::uint16_t* lanes, int e, Lanes& sum) {
+  Lanes self, below;
+  std::memcpy(&self, lanes + static_cast<std::size_t>(e) * kLanes, sizeof self);
+  std::memcpy(&below, lanes + static_cast<std::size_t>(e) * kLanes - 1, sizeof below);
+  sum = self + below;
+}
+
+__attribute__((always_inline)) inline void StoreLanes(std::uint16_t* lanes, int e, const Lanes& v) {
+  std::memcpy(lanes + static_cast<std::size_t>(e) * kLanes, &v, sizeof v);
+}
+
+VELMAR_HOT_LOOP void BlurLanes(const std::uint16_t* from, std::uint16_t* VELMAR_RESTRICT to, int w) {
+  Lanes b, g, r, c0, c1, c2;
+  LaneSums(from, 0, b);
+  LaneSums(from, 1, g);
+  LaneSums(from, 2, r);
+  LaneSums(from, 3, c0);
+  LaneSums(from, 4, c1);
+  LaneSums(from, 5, c2);
+  b = (b + c0) >> 2;
+  g = (g + c1) >> 2;
+  r = (r + c2) >> 2;
+  StoreLanes(to, 0, b);
+  StoreLanes(to, 1, g);
+  StoreLanes(to, 2, r);
   for (int x = 1; x < w - 1; ++x) {
-    const std::uint16_t* f = from + static_cast<std::size_t>(3 * (x + 1)) * kLanes;
-    std::uint16_t* t = to + static_cast<std::size_t>(3 * x) * kLanes;
-    for (int j = 0; j < kLanes; ++j) {
-      b[j] = static_cast<std::uint16_t>((2 * b[j] + f[j] + f[j - 1]) >> 2);
-      g[j] = static_cast<std::uint16_t>((2 * g[j] + f[kLanes + j] + f[kLanes + j - 1]) >> 2);
-      r[j] = static_cast<std::uint16_t>((2 * r[j] + f[2 * kLanes + j] + f[2 * kLanes + j - 1]) >> 2);
-      t[j] = b[j];
-      t[kLanes + j] = g[j];
-      t[2 * kLanes + j] = r[j];
-    }
+    const int e = 3 * (x + 1);
+    LaneSums(from, e, c0);
+    LaneSums(from, e + 1, c1);
+    LaneSums(from, e + 2, c2);
+    b = (b + b + c0) >> 2;
+    g = (g + g + c1) >> 2;
+    r = (r + r + c2) >> 2;
+    StoreLanes(to, 3 * x, b);
+    StoreLanes(to, 3 * x + 1, g);
+    StoreLanes(to, 3 * x + 2, r);
   }
-  std::uint16_t* t = to + static_cast<std::size_t>(3 * (w - 1)) * kLanes;
-  for (int j = 0; j < kLanes; ++j) {
-    t[j] = b[j];
-    t[kLanes + j] = g[j];
-    t[2 * kLanes + j] = r[j];
-  }
+  StoreLanes(to, 3 * (w - 1), b);
+  StoreLanes(to, 3 * (w - 1) + 1, g);
+  StoreLanes(to, 3 * (w - 1) + 2, r);
 }
 
 void PutLane(const std::uint8_t* row, int n, int lane, std::uint16_t* lanes) {
@@ -157,146 +170,211 @@ void BlurSeveral(Picture& picture, int count) {
 
 // ---- Row pairs: EffectNoiseBlur and EffectColorDepth -----------------------
 //
-// The row pairs do not overlap, so eight of them run side by side as the
-// 16-bit lanes of one vector; tiles of 8 x 8 values are transposed on the
-// way in and out.
-using Vec8 = std::int16_t __attribute__((vector_size(16)));
-using Vec4 = std::int32_t __attribute__((vector_size(16)));
-using Vec2 = std::int64_t __attribute__((vector_size(16)));
-using Bytes8 = std::uint8_t __attribute__((vector_size(8)));
-constexpr int kPairLanes = 8;
+// The row pairs do not overlap, so sixteen of them run side by side as the
+// byte lanes of one vector; tiles of 16 x 16 bytes are transposed on the way
+// in and out. Everything stays within bytes: with u = (t + b) div 2 of the
+// two rows, (2 a + t + b) shr 2 is (a + u) div 2 exactly. Only the first
+// block, (t0 + b0 + t1 + b1) shr 2, is not (u0 + u1) div 2, and is taken
+// apart.
+using lanes::Vec16;
+constexpr int kPairLanes = 16;
 
-inline Vec8 LoadBytes(const std::uint8_t* p) {
-  Bytes8 b;
-  std::memcpy(&b, p, sizeof b);
-  return __builtin_convertvector(b, Vec8);
+// Pushes each lane's block average toward the channels above the level:
+// with m the three tests in turn and S = 5 (mr + mg + mb), a channel ends at
+// a + 15 m - S, which is a rise (clamped at 255) for a channel that passed
+// its test and a fall (clamped at 0) for one that did not. Green is tested
+// as lowered by 5 if red passed, that is against level + 5; blue against
+// level, level + 5 or level + 10 by how many of red and green passed. The
+// comparisons are all made at once and the results picked, which keeps the
+// chain from one block to the next short. A raised level beyond 255 leaves
+// nothing above it.
+struct TintLevels {
+  Vec16 level, plus5, plus10;
+};
+
+__attribute__((always_inline)) inline void Tint(Vec16& r, Vec16& g, Vec16& b, const TintLevels& t) {
+  const Vec16 five = lanes::Splat16(5);
+  const Vec16 mr = r > t.level;
+  const Vec16 mg = mr ? (g > t.plus5) : (g > t.level);
+  const Vec16 both = mr & mg;
+  const Vec16 one = mr ^ mg;
+  const Vec16 mb = both ? (b > t.plus10) : (one ? (b > t.plus5) : (b > t.level));
+  const Vec16 sum = (mr & five) + (mg & five) + (mb & five);
+  const Vec16 rise = lanes::Splat16(15) - sum;
+  const auto apply = [&](Vec16 a, Vec16 passed) {
+    const Vec16 up = a + lanes::Min(rise, ~a);
+    const Vec16 down = a - lanes::Min(sum, a);
+    return passed ? up : down;
+  };
+  r = apply(r, mr);
+  g = apply(g, mg);
+  b = apply(b, mb);
 }
 
-inline void StoreBytes(std::uint8_t* p, Vec8 v) {
-  const Bytes8 b = __builtin_convertvector(v, Bytes8);
-  std::memcpy(p, &b, sizeof b);
-}
-
-inline void Transpose(Vec8 (&m)[8]) {
-  Vec8 t[8];
-  for (int i = 0; i < 4; ++i) {
-    t[2 * i] = __builtin_shufflevector(m[2 * i], m[2 * i + 1], 0, 8, 1, 9, 2, 10, 3, 11);
-    t[2 * i + 1] = __builtin_shufflevector(m[2 * i], m[2 * i + 1], 4, 12, 5, 13, 6, 14, 7, 15);
-  }
-  Vec4 u[8];
-  for (int i = 0; i < 2; ++i) {
-    const Vec4 a0 = reinterpret_cast<Vec4>(t[4 * i]);
-    const Vec4 a1 = reinterpret_cast<Vec4>(t[4 * i + 1]);
-    const Vec4 b0 = reinterpret_cast<Vec4>(t[4 * i + 2]);
-    const Vec4 b1 = reinterpret_cast<Vec4>(t[4 * i + 3]);
-    u[4 * i] = __builtin_shufflevector(a0, b0, 0, 4, 1, 5);
-    u[4 * i + 1] = __builtin_shufflevector(a0, b0, 2, 6, 3, 7);
-    u[4 * i + 2] = __builtin_shufflevector(a1, b1, 0, 4, 1, 5);
-    u[4 * i + 3] = __builtin_shufflevector(a1, b1, 2, 6, 3, 7);
-  }
-  for (int i = 0; i < 4; ++i) {
-    const Vec2 lo = reinterpret_cast<Vec2>(u[i]);
-    const Vec2 hi = reinterpret_cast<Vec2>(u[i + 4]);
-    m[2 * i] = reinterpret_cast<Vec8>(__builtin_shufflevector(lo, hi, 0, 2));
-    m[2 * i + 1] = reinterpret_cast<Vec8>(__builtin_shufflevector(lo, hi, 1, 3));
-  }
-}
-
-// Pushes each lane's block average toward the channels above the level.
-inline void Tint(Vec8& r, Vec8& g, Vec8& b, Vec8 level) {
-  Vec8 m = r > level;
-  r += m & 10;
-  g -= m & 5;
-  b -= m & 5;
-  m = g > level;
-  g += m & 10;
-  r -= m & 5;
-  b -= m & 5;
-  m = b > level;
-  b += m & 10;
-  r -= m & 5;
-  g -= m & 5;
-  const Vec8 zero = {};
-  const Vec8 top = zero + 255;
-  r = r < zero ? zero : r;
-  g = g < zero ? zero : g;
-  b = b < zero ? zero : b;
-  r = r > top ? top : r;
-  g = g > top ? top : g;
-  b = b > top ? top : b;
-}
-
-// One group of up to eight row pairs; lanes beyond `used` repeat the last
-// pair and are not written back. `sums` holds 3 W vectors.
-template <bool kTint>
-void RowPairGroup(std::uint8_t* const* top, std::uint8_t* const* bottom, int used, int w, int level, Vec8* sums) {
-  const int n = 3 * w;
-  const int tiled = n - n % 8;
-  for (int k0 = 0; k0 < tiled; k0 += 8) {
-    Vec8 m[8];
-    for (int j = 0; j < 8; ++j) m[j] = LoadBytes(top[j] + k0) + LoadBytes(bottom[j] + k0);
-    Transpose(m);
-    for (int i = 0; i < 8; ++i) sums[k0 + i] = m[i];
-  }
-  for (int k = tiled; k < n; ++k) {
-    for (int j = 0; j < 8; ++j) sums[k][j] = static_cast<std::int16_t>(top[j][k] + bottom[j][k]);
-  }
-
-  const Vec8 lv = Vec8{} + static_cast<std::int16_t>(level);
-  Vec8 b = (sums[0] + sums[3]) >> 2;
-  Vec8 g = (sums[1] + sums[4]) >> 2;
-  Vec8 r = (sums[2] + sums[5]) >> 2;
-  if constexpr (kTint) Tint(r, g, b, lv);
-  sums[0] = b;
-  sums[1] = g;
-  sums[2] = r;
-  for (int x = 1; x < w - 1; ++x) {
-    const Vec8* next = sums + 3 * (x + 1);
-    b = (b + b + next[0]) >> 2;
-    g = (g + g + next[1]) >> 2;
-    r = (r + r + next[2]) >> 2;
-    if constexpr (kTint) Tint(r, g, b, lv);
-    sums[3 * x] = b;
-    sums[3 * x + 1] = g;
-    sums[3 * x + 2] = r;
-  }
-  sums[3 * (w - 1)] = b;
-  sums[3 * (w - 1) + 1] = g;
-  sums[3 * (w - 1) + 2] = r;
-
-  for (int k0 = 0; k0 < tiled; k0 += 8) {
-    Vec8 m[8];
-    for (int i = 0; i < 8; ++i) m[i] = sums[k0 + i];
-    Transpose(m);
-    for (int j = 0; j < used; ++j) {
-      StoreBytes(top[j] + k0, m[j]);
-      StoreBytes(bottom[j] + k0, m[j]);
+// Moves `count` elements of 16 row pairs, from element k0 on, into lanes:
+// halves[i] holds (t + b) div 2 of element k0 + i of every pair.
+__attribute__((always_inline)) inline void PairsToLanes(std::uint8_t* const* top, std::uint8_t* const* bottom,
+                                                        int k0, int count, Vec16* halves) {
+  const int tiled = count - count % 16;
+  for (int i0 = 0; i0 < tiled; i0 += 16) {
+    Vec16 m[16];
+    for (int j = 0; j < 16; ++j) {
+      m[j] = lanes::FloorAverage(lanes::Load16(top[j] + k0 + i0), lanes::Load16(bottom[j] + k0 + i0));
     }
+    lanes::Transpose(m);
+    for (int i = 0; i < 16; ++i) halves[i0 + i] = m[i];
   }
-  for (int k = tiled; k < n; ++k) {
-    for (int j = 0; j < used; ++j) {
-      top[j][k] = static_cast<std::uint8_t>(sums[k][j]);
-      bottom[j][k] = static_cast<std::uint8_t>(sums[k][j]);
+  for (int i = tiled; i < count; ++i) {
+    for (int j = 0; j < 16; ++j) {
+      halves[i][j] = static_cast<std::uint8_t>((top[j][k0 + i] + bottom[j][k0 + i]) >> 1);
     }
   }
 }
 
+// Stores `count` elements of lanes, from element k0 on, into both rows of
+// the first `used` pairs.
+__attribute__((always_inline)) inline void PairsFromLanes(const Vec16* values, int k0, int count, int used,
+                                                          std::uint8_t* const* top, std::uint8_t* const* bottom) {
+  const int tiled = count - count % 16;
+  for (int i0 = 0; i0 < tiled; i0 += 16) {
+    Vec16 m[16];
+    for (int i = 0; i < 16; ++i) m[i] = values[i0 + i];
+    lanes::Transpose(m);
+    for (int j = 0; j < used; ++j) {
+      lanes::Store16(top[j] + k0 + i0, m[j]);
+      lanes::Store16(bottom[j] + k0 + i0, m[j]);
+    }
+  }
+  for (int i = tiled; i < count; ++i) {
+    for (int j = 0; j < used; ++j) {
+      top[j][k0 + i] = values[i][j];
+      bottom[j][k0 + i] = values[i][j];
+    }
+  }
+}
+
+// Blocks are taken in stretches of kStretch, so that the lanes of a stretch
+// stay in the first-level cache between the way in, the cascade and the way
+// out.
+constexpr int kStretch = 256;
+
+struct PairGroup {
+  std::uint8_t* const* top;
+  std::uint8_t* const* bottom;
+  int used;
+  Vec16* in;   // kStretch * 3 vectors
+  Vec16* out;  // kStretch * 3 vectors
+  Vec16 b, g, r;
+};
+
+// Two groups of 16 row pairs; the cascades of the two run interleaved so
+// that one's chain fills the other's waits. Lanes beyond `used` repeat the
+// last pair and are not written back; group B's `used` may be 0 (then it is
+// a copy of A that is never stored).
 template <bool kTint>
+__attribute__((always_inline)) inline void RowPairGroups(PairGroup& A, PairGroup& B, int w, int level) {
+  const TintLevels lv = {lanes::Splat16(level), lanes::Splat16(std::min(level + 5, 255)),
+                         lanes::Splat16(std::min(level + 10, 255))};
+  PairGroup* groups[2] = {&A, &B};
+  for (PairGroup* p : groups) {
+    Vec16 first[3];
+    for (int c = 0; c < 3; ++c) {
+      for (int j = 0; j < 16; ++j) {
+        first[c][j] = static_cast<std::uint8_t>(
+            (p->top[j][c] + p->bottom[j][c] + p->top[j][c + 3] + p->bottom[j][c + 3]) >> 2);
+      }
+    }
+    p->b = first[0];
+    p->g = first[1];
+    p->r = first[2];
+    if constexpr (kTint) Tint(p->r, p->g, p->b, lv);
+  }
+  // Block x averages columns x and x + 1 and its result is column x's;
+  // block 0 is the first block above, the last column repeats the last block.
+  const int blocks = w - 1;
+  for (int b0 = 0; b0 < blocks; b0 += kStretch) {
+    const int count = std::min(kStretch, blocks - b0);
+    for (PairGroup* p : groups) PairsToLanes(p->top, p->bottom, 3 * (b0 + 1), 3 * count, p->in);
+    Vec16 b1 = A.b, g1 = A.g, r1 = A.r, b2 = B.b, g2 = B.g, r2 = B.r;
+    int i = 0;
+    if (b0 == 0) {
+      A.out[0] = b1;
+      A.out[1] = g1;
+      A.out[2] = r1;
+      B.out[0] = b2;
+      B.out[1] = g2;
+      B.out[2] = r2;
+      i = 1;
+    }
+    for (; i < count; ++i) {
+      // Block b0 + i reads column b0 + i + 1, whose elements start at in[3 i].
+      const Vec16* na = A.in + 3 * i;
+      const Vec16* nb = B.in + 3 * i;
+      b1 = lanes::FloorAverage(b1, na[0]);
+      g1 = lanes::FloorAverage(g1, na[1]);
+      r1 = lanes::FloorAverage(r1, na[2]);
+      b2 = lanes::FloorAverage(b2, nb[0]);
+      g2 = lanes::FloorAverage(g2, nb[1]);
+      r2 = lanes::FloorAverage(r2, nb[2]);
+      if constexpr (kTint) {
+        Tint(r1, g1, b1, lv);
+        Tint(r2, g2, b2, lv);
+      }
+      A.out[3 * i] = b1;
+      A.out[3 * i + 1] = g1;
+      A.out[3 * i + 2] = r1;
+      B.out[3 * i] = b2;
+      B.out[3 * i + 1] = g2;
+      B.out[3 * i + 2] = r2;
+    }
+    A.b = b1, A.g = g1, A.r = r1, B.b = b2, B.g = g2, B.r = r2;
+    // A stretch's columns are final once its blocks are done; the next
+    // stretch reads from column b0 + count + 1 on.
+    for (PairGroup* p : groups) {
+      if (p->used > 0) PairsFromLanes(p->out, 3 * b0, 3 * count, p->used, p->top, p->bottom);
+    }
+  }
+  for (PairGroup* p : groups) {
+    const Vec16 last[3] = {p->b, p->g, p->r};
+    for (int j = 0; j < p->used; ++j)
+      for (int c = 0; c < 3; ++c) {
+        p->top[j][3 * blocks + c] = last[c][j];
+        p->bottom[j][3 * blocks + c] = last[c][j];
+      }
+  }
+}
+
+VELMAR_HOT_LOOP void TintedPairGroups(PairGroup& A, PairGroup& B, int w, int level) {
+  RowPairGroups<true>(A, B, w, level);
+}
+
+VELMAR_HOT_LOOP void PlainPairGroups(PairGroup& A, PairGroup& B, int w) { RowPairGroups<false>(A, B, w, 255); }
+
+// Level 255 tints nothing: EffectNoiseBlur.
 void RowPairs(Picture& picture, int level) {
   const int w = picture.width();
   const int pairs = picture.height() / 2;
   if (w < 2 || pairs < 1) return;
-  std::vector<Vec8> sums(static_cast<std::size_t>(3 * w));
-  for (int first = 0; first < pairs; first += kPairLanes) {
-    const int used = std::min(kPairLanes, pairs - first);
-    std::uint8_t* top[kPairLanes];
-    std::uint8_t* bottom[kPairLanes];
-    for (int j = 0; j < kPairLanes; ++j) {
-      const int pair = first + std::min(j, used - 1);
+  std::vector<Vec16> work(static_cast<std::size_t>(4 * 3 * kStretch));
+  for (int first = 0; first < pairs; first += 2 * kPairLanes) {
+    const int usedA = std::min(kPairLanes, pairs - first);
+    const int usedB = std::clamp(pairs - first - kPairLanes, 0, kPairLanes);
+    std::uint8_t* top[2 * kPairLanes];
+    std::uint8_t* bottom[2 * kPairLanes];
+    for (int j = 0; j < 2 * kPairLanes; ++j) {
+      // Lanes past the pairs there are repeat the last one.
+      const int pair = std::min(first + j, pairs - 1);
       top[j] = picture.row(2 * pair);
       bottom[j] = picture.row(2 * pair + 1);
     }
-    RowPairGroup<kTint>(top, bottom, used, w, level, sums.data());
+    PairGroup A = {top, bottom, usedA, work.data(), work.data() + 3 * kStretch, {}, {}, {}};
+    PairGroup B = {top + kPairLanes, bottom + kPairLanes, usedB, work.data() + 6 * kStretch,
+                   work.data() + 9 * kStretch, {}, {}, {}};
+    if (level < 255) {
+      TintedPairGroups(A, B, w, level);
+    } else {
+      PlainPairGroups(A, B, w);
+    }
   }
 }
 
@@ -306,38 +384,94 @@ void RowPairs(Picture& picture, int level) {
 // so with s = the three rows' sum per channel f(0) = (s(0) + s(1)) div 6 and
 // f(x) = (3 f(x - 1) + s(x + 1)) div 6. Writing s = 6 q + r, that is
 // q + f div 2 plus one when f is odd and r >= 3, which keeps the chain from
-// one pixel to the next short. Block row y leaves rows y - 1, y and y + 1
+// one block to the next short. Block row y leaves rows y - 1, y and y + 1
 // equal; row y - 1 is then final, and block row y + 1 reads two rows of that
 // result and row y + 2.
+//
+// The chain runs on eight pieces of the row at once, the lanes of a vector.
+// Each piece starts from 0; once the true value before it is known it is run
+// again from its first block until a value comes out as it did (f halves the
+// difference of two starts at every block, so that happens within a few
+// blocks), and from there on it is right. The first piece is run again from
+// the first block's own average; the blocks beyond eight equal pieces follow
+// the last piece.
+constexpr int kShortestFogLane = 16;
 
-VELMAR_HOT_LOOP void FogSplit(const std::uint8_t* a, const std::uint8_t* b, const std::uint8_t* c, int n,
-                              std::uint8_t* quotient, std::uint8_t* odd) {
+// q | (r >= 3) << 8 for the sum of three rows.
+VELMAR_HOT_LOOP void FogSplit(const std::uint8_t* VELMAR_RESTRICT a, const std::uint8_t* VELMAR_RESTRICT b,
+                              const std::uint8_t* VELMAR_RESTRICT c, int n, std::int16_t* VELMAR_RESTRICT split) {
   for (int k = 0; k < n; ++k) {
     const std::uint16_t s = static_cast<std::uint16_t>(a[k] + b[k] + c[k]);
     const std::uint16_t q = static_cast<std::uint16_t>(s / 6);
-    quotient[k] = static_cast<std::uint8_t>(q);
-    odd[k] = static_cast<std::uint8_t>(s - 6 * q >= 3 ? 1 : 0);
+    const std::uint16_t odd = static_cast<std::uint16_t>(s - 6 * q) >= 3 ? 256 : 0;
+    split[k] = static_cast<std::int16_t>(q | odd);
   }
 }
 
-void FogRow(const unsigned (&first)[3], const std::uint8_t* quotient, const std::uint8_t* odd, int w,
-            std::uint8_t* out) {
-  unsigned b = first[0], g = first[1], r = first[2];
-  out[0] = static_cast<std::uint8_t>(b);
-  out[1] = static_cast<std::uint8_t>(g);
-  out[2] = static_cast<std::uint8_t>(r);
-  for (int x = 1; x < w - 1; ++x) {
-    const int e = 3 * (x + 1);
-    b = quotient[e] + (b >> 1) + (b & odd[e]);
-    g = quotient[e + 1] + (g >> 1) + (g & odd[e + 1]);
-    r = quotient[e + 2] + (r >> 1) + (r & odd[e + 2]);
-    out[3 * x] = static_cast<std::uint8_t>(b);
-    out[3 * x + 1] = static_cast<std::uint8_t>(g);
-    out[3 * x + 2] = static_cast<std::uint8_t>(r);
+inline unsigned FogNext(unsigned f, std::int16_t split) {
+  const unsigned q = static_cast<unsigned>(split) & 255u;
+  const unsigned odd = static_cast<unsigned>(split) >> 8;
+  return q + ((f + (f & odd)) >> 1);
+}
+
+// values[e]: splits in, block averages out.
+VELMAR_HOT_LOOP void FogInLanes(lanes::Vec8* VELMAR_RESTRICT values, int length) {
+  lanes::Vec8 f0 = {}, f1 = {}, f2 = {};
+  for (int e = 0; e < length; e += 3) {
+    const lanes::Vec8 s0 = values[e], s1 = values[e + 1], s2 = values[e + 2];
+    f0 = (s0 & 255) + ((f0 + (f0 & (s0 >> 8))) >> 1);
+    f1 = (s1 & 255) + ((f1 + (f1 & (s1 >> 8))) >> 1);
+    f2 = (s2 & 255) + ((f2 + (f2 & (s2 >> 8))) >> 1);
+    values[e] = f0;
+    values[e + 1] = f1;
+    values[e + 2] = f2;
   }
-  out[3 * (w - 1)] = static_cast<std::uint8_t>(b);
-  out[3 * (w - 1) + 1] = static_cast<std::uint8_t>(g);
-  out[3 * (w - 1) + 2] = static_cast<std::uint8_t>(r);
+}
+
+VELMAR_HOT_LOOP void SplitsToLanes(const std::int16_t* src, int length, lanes::Vec8* out) {
+  lanes::ToLanes(src, length, length, out);
+}
+
+VELMAR_HOT_LOOP void AveragesFromLanes(const lanes::Vec8* in, int length, std::int16_t* dst) {
+  lanes::FromLanes(in, length, dst, length);
+}
+
+VELMAR_HOT_LOOP void WriteAverages(const std::int16_t* VELMAR_RESTRICT averages, int n, std::uint8_t* VELMAR_RESTRICT out) {
+  for (int k = 0; k < n; ++k) out[k] = static_cast<std::uint8_t>(averages[k]);
+}
+
+// One block row: split holds the rows' sums as split by FogSplit; first the
+// first block's averages; averages (3 W values) and scratch are work space.
+void FogRow(const std::int16_t* split, const unsigned (&first)[3], int w, std::int16_t* averages,
+            lanes::Vec8* scratch, std::uint8_t* out) {
+  const int blocks = w - 1;  // block x averages columns x and x + 1, its chain input is column x + 1
+  const int length = blocks / 8 >= kShortestFogLane ? blocks / 8 : 0;
+  if (length > 0) {
+    SplitsToLanes(split + 3, 3 * length, scratch);
+    FogInLanes(scratch, 3 * length);
+    AveragesFromLanes(scratch, 3 * length, averages);
+  }
+  for (int j = 0; j <= 8; ++j) {
+    const int begin = j * length;
+    const int end = j < 8 ? (j + 1) * length : blocks;
+    if (begin >= end) continue;
+    for (int c = 0; c < 3; ++c) {
+      unsigned f = begin == 0 ? first[c] : static_cast<unsigned>(averages[3 * (begin - 1) + c]);
+      int x = begin;
+      if (begin == 0) {
+        if (length > 0 && averages[c] == static_cast<std::int16_t>(f)) continue;
+        averages[c] = static_cast<std::int16_t>(f);
+        x = 1;
+      }
+      for (; x < end; ++x) {
+        f = FogNext(f, split[3 * (x + 1) + c]);
+        if (j < 8 && averages[3 * x + c] == static_cast<std::int16_t>(f)) break;
+        averages[3 * x + c] = static_cast<std::int16_t>(f);
+      }
+    }
+  }
+  for (int c = 0; c < 3; ++c) averages[3 * blocks + c] = averages[3 * (blocks - 1) + c];
+  WriteAverages(averages, 3 * w, out);
 }
 
 // ---- Single pixels and separate blocks ---------------------------------------
@@ -381,7 +515,7 @@ void EffectBlur(Picture& picture) {
   BlurOnce(picture);
 }
 
-void EffectNoiseBlur(Picture& picture) { RowPairs<false>(picture, 255); }
+void EffectNoiseBlur(Picture& picture) { RowPairs(picture, 255); }
 
 void EffectGaussBlur(int Count, Picture& picture) {
   if (picture.width() < 2 || picture.height() < 2) return;
@@ -401,7 +535,8 @@ void EffectFog(Picture& picture) {
   const int h = picture.height();
   if (h < 3 || w < 2) return;
   const int n = 3 * w;
-  std::vector<std::uint8_t> quotient(n), odd(n);
+  std::vector<std::int16_t> split(n), averages(n);
+  std::vector<lanes::Vec8> scratch(static_cast<std::size_t>(3 * ((w - 1) / 8)));
   for (int y = 1; y + 1 < h; ++y) {
     const std::uint8_t* a = picture.row(y == 1 ? 0 : y - 2);
     const std::uint8_t* b = picture.row(y == 1 ? 1 : y - 2);
@@ -410,14 +545,14 @@ void EffectFog(Picture& picture) {
     for (int ch = 0; ch < 3; ++ch) {
       first[ch] = (a[ch] + b[ch] + c[ch] + a[ch + 3] + b[ch + 3] + c[ch + 3]) / 6;
     }
-    FogSplit(a, b, c, n, quotient.data(), odd.data());
-    FogRow(first, quotient.data(), odd.data(), w, picture.row(y - 1));
+    FogSplit(a, b, c, n, split.data());
+    FogRow(split.data(), first, w, averages.data(), scratch.data(), picture.row(y - 1));
   }
   std::memcpy(picture.row(h - 2), picture.row(h - 3), static_cast<std::size_t>(n));
   std::memcpy(picture.row(h - 1), picture.row(h - 3), static_cast<std::size_t>(n));
 }
 
-void EffectColorDepth(std::uint8_t Level, Picture& picture) { RowPairs<true>(picture, Level); }
+void EffectColorDepth(std::uint8_t Level, Picture& picture) { RowPairs(picture, Level); }
 
 void EffectPixelize(Picture& picture) {
   const int blocks = picture.width() / 2;

@@ -11,3 +11,30 @@
 #else
 #define VELMAR_HOT_LOOP
 #endif
+
+// Marks row buffers that a hot loop reads and writes without overlap, so the
+// vectoriser needs no run-time overlap checks.
+#if defined(__GNUC__)
+#define VELMAR_RESTRICT __restrict
+#else
+#define VELMAR_RESTRICT
+#endif
+
+// A row pointer into a lookup table, kept as it is: without this the compiler
+// folds the pointer's offset into the index, which puts an addition on the
+// chain of dependent table reads that sets the speed of the error diffusion.
+template <class T>
+inline T* KeepPointer(T* p) {
+#if defined(__GNUC__)
+  __asm__("" : "+r"(p));
+#endif
+  return p;
+}
+
+inline void Prefetch(const void* p) {
+#if defined(__GNUC__)
+  __builtin_prefetch(p);
+#else
+  (void)p;
+#endif
+}

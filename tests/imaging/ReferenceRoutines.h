@@ -153,7 +153,7 @@ inline void DitherFSMatrix4x4(Picture& picture, const Table& matrix) {
 }
 
 inline void DitherLevels(Picture& picture, int min, int max, int dither) {
-  const std::int32_t mask = dither * 16;
+  const auto mask = static_cast<std::int32_t>(static_cast<std::uint32_t>(dither) << 4);  // shifted left by four bits
   Picture work;
   work.assign(picture);
   const int w = picture.width();

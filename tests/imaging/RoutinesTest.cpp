@@ -70,7 +70,7 @@ std::vector<Routine> AllRoutines() {
         [count](Picture& p) { ref::EffectGaussBlur(count, p); });
   }
   add("EffectFog", EffectFog, ref::EffectFog);
-  for (int level : {0, 50, 97, 128, 200, 255}) {
+  for (int level : {0, 50, 97, 128, 200, 246, 250, 254, 255}) {
     const auto l = static_cast<std::uint8_t>(level);
     add("EffectColorDepth " + std::to_string(level), [l](Picture& p) { EffectColorDepth(l, p); },
         [l](Picture& p) { ref::EffectColorDepth(l, p); });
@@ -106,7 +106,8 @@ struct Size {
 };
 
 const Size kSizes[] = {{1, 1}, {1, 7}, {7, 1}, {2, 2}, {3, 2}, {2, 3}, {5, 3}, {4, 5},
-                       {9, 17}, {16, 16}, {21, 33}, {37, 18}, {6, 40}, {3, 4}};
+                       {9, 17}, {16, 16}, {21, 33}, {37, 18}, {6, 40}, {3, 4},
+                       {48, 4}, {61, 6}, {130, 5}, {257, 3}};  // wide enough to split rows
 
 TEST(Routines, MatchThePlainVersionsBitForBit) {
   const auto routines = AllRoutines();

@@ -18,6 +18,10 @@ int CompileVerb(const std::vector<std::string>& words);
 int PltVerb(const std::vector<std::string>& words);
 int ConvertVerb(const std::vector<std::string>& words);
 int SendVerb(const std::vector<std::string>& words);
+int ProcessVerb(const std::vector<std::string>& words);
+
+// The process verb's usage with its list of operations.
+std::string ProcessUsage();
 
 // Writes bytes to the named file, or to standard output for "-" or no name.
 void WriteOutput(const std::string& fileName, const std::string& bytes);

@@ -14,6 +14,8 @@
 namespace velmar::cli {
 
 namespace {
+const std::string kProcessUsage = ProcessUsage();
+
 const Verb kVerbs[] = {
     {"compile", "compile PICTURE --pixel P --passes N [-o FILE] [--lines]", CompileVerb},
     {"plt", "plt PICTURE --pixel P --passes N -o FILE.plt", PltVerb},
@@ -28,6 +30,7 @@ const Verb kVerbs[] = {
      "      (so a compiled job splits into its own lines). Ctrl-C stops: pen home, job closed.\n"
      "      Exit 0 when all was sent, 130 when stopped, 1 on a port failure.",
      SendVerb},
+    {"process", kProcessUsage.c_str(), ProcessVerb},
 };
 
 void printUsage(std::FILE* to) {
