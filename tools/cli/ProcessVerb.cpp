@@ -1,4 +1,3 @@
-#include <QImage>
 #include <QString>
 
 #include <algorithm>
@@ -14,7 +13,6 @@
 #include "imaging/Effects.h"
 #include "imaging/Tone.h"
 #include "workspace/PictureFiles.h"
-#include "workspace/PictureImage.h"
 
 namespace velmar::cli {
 
@@ -85,11 +83,9 @@ std::vector<long> ReadNumbers(const Operation& op, const std::string& text) {
 }
 
 // Writes the result as a 24-bit BMP.
+// Saved as the window saves: JPEG for a .jpg or .jpeg name, BMP otherwise.
 void SaveProcessedPicture(const Picture& picture, const std::string& fileName) {
-  const QImage image = ImageFromPicture(picture);
-  if (image.isNull() || !image.save(QString::fromLocal8Bit(fileName.c_str()), "BMP")) {
-    throw std::runtime_error("cannot write " + fileName);
-  }
+  SavePictureFile(picture, QString::fromLocal8Bit(fileName.c_str()));
 }
 
 struct Step {
