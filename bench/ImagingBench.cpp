@@ -35,7 +35,7 @@ constexpr int kHeight = 3000;
 // and the blurs see varied values, as in a photo.
 Picture MakePhoto() {
   Picture p(kWidth, kHeight);
-  std::uint32_t seed = 12345;
+  std::uint32_t state = 12345;
   for (int y = 0; y < kHeight; ++y) {
     std::uint8_t* row = p.row(y);
     for (int x = 0; x < kWidth; ++x) {
@@ -46,8 +46,8 @@ Picture MakePhoto() {
       if (dx * dx + dy * dy < 0.04) base = 200 - 120 * (dx * dx + dy * dy) / 0.04;  // a lit ball
       if (u > 0.7 && u < 0.9 && v > 0.2 && v < 0.8) base = 40 + 25 * std::sin(60 * v);  // a dark, ribbed box
       const double texture = 12 * std::sin(0.9 * x + 0.3 * y) * std::sin(0.05 * x);
-      seed = seed * 1664525u + 1013904223u;
-      const double noise = static_cast<double>(seed >> 27) - 16.0;
+      state = state * 1664525u + 1013904223u;
+      const double noise = static_cast<double>(state >> 27) - 16.0;
       const double tint[3] = {-25 * v, 5 * u, 20 - 20 * v};  // B, G, R
       for (int c = 0; c < 3; ++c) {
         const double value = base + texture + noise + tint[c];

@@ -34,11 +34,11 @@ namespace {
 std::shared_ptr<const JobText> MakeJob(std::size_t bytes) {
   auto job = std::make_shared<JobText>();
   job->addLine(";:H ECN A U  ");
-  unsigned seed = 12345;
+  unsigned state = 12345;
   for (long y = 0; job->textBytes() < bytes; y += 7) {
-    seed = seed * 1103515245u + 12345u;
-    const long xs = (seed >> 8) % 20000;
-    const long xe = xs + 1 + (seed >> 20) % 400;
+    state = state * 1103515245u + 12345u;
+    const long xs = (state >> 8) % 20000;
+    const long xe = xs + 1 + (state >> 20) % 400;
     char line[128];
     const int length = std::snprintf(line, sizeof line, "U%ld,%ld D%ld,%ld D%ld,%ld U%ld,%ld ", y, xs, y, xs, y, xe, y, xe);
     job->addLine(std::string_view(line, static_cast<std::size_t>(length)));

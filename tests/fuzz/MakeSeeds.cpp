@@ -1,4 +1,4 @@
-// Writes a small seed corpus for the loader fuzzer: one tiny file of each
+// Writes a small starting corpus for the loader fuzzer: one tiny file of each
 // kind the loader knows.
 #include <QBuffer>
 #include <QImage>

@@ -87,12 +87,12 @@ std::vector<Routine> AllRoutines() {
 // white (the largest errors), and smooth photo-like ramps.
 Picture Contents(int w, int h, int kind) {
   Picture p(w, h);
-  std::uint32_t seed = 0x9E3779B9u ^ static_cast<std::uint32_t>(w * 131 + h * 7 + kind);
+  std::uint32_t state = 0x9E3779B9u ^ static_cast<std::uint32_t>(w * 131 + h * 7 + kind);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
       for (int c = 0; c < 3; ++c) {
-        seed = seed * 1664525u + 1013904223u;
-        const int noise = static_cast<int>(seed >> 24);
+        state = state * 1664525u + 1013904223u;
+        const int noise = static_cast<int>(state >> 24);
         int v = noise;
         if (kind == 1) v = (noise & 1) ? 255 : 0;
         if (kind == 2) v = (x * 255 / (w > 1 ? w - 1 : 1) + y * 3 + c * 40 + (noise & 15)) % 256;

@@ -15,8 +15,8 @@ using Storage = EditHistory::Storage;
 
 namespace {
 
-Picture Noise(int w, int h, unsigned seed, bool gray) {
-  std::mt19937 random(seed);
+Picture Noise(int w, int h, unsigned state, bool gray) {
+  std::mt19937 random(state);
   Picture p(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
@@ -29,8 +29,8 @@ Picture Noise(int w, int h, unsigned seed, bool gray) {
   return p;
 }
 
-Picture TwoLevel(int w, int h, int low, int high, unsigned seed) {
-  std::mt19937 random(seed);
+Picture TwoLevel(int w, int h, int low, int high, unsigned state) {
+  std::mt19937 random(state);
   Picture p(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
