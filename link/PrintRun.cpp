@@ -194,13 +194,7 @@ void PrintRun::stop() {
   if (stage_ != Stage::Handshake) return;
   // The machine has not asked for more, so nothing more goes out; the run
   // ends as a stopped one.
-  view_.setSleeps(QString());
-  view_.setWrited(QStringLiteral("0"));
-  view_.setButtonEnabled(PrintButton::Stop, false);
-  view_.setButtonEnabled(PrintButton::Start, false);
-  view_.setButtonEnabled(PrintButton::Print, false);
-  view_.setButtonEnabled(PrintButton::Pause, false);
-  finish(RunOutcome::Stopped);
+  endStopped();
 }
 
 void PrintRun::tmr1Timer() {
@@ -444,7 +438,11 @@ void PrintRun::writeStopStrings() {
   if (port.bytesToWrite() == 0) stopStringsWritten();
 }
 
-void PrintRun::stopStringsWritten() {
+void PrintRun::stopStringsWritten() { endStopped(); }
+
+// A stopped run: labels cleared, every button off (Stop first, as the
+// operator sees them go), the port let go.
+void PrintRun::endStopped() {
   view_.setSleeps(QString());
   view_.setWrited(QStringLiteral("0"));
   view_.setButtonEnabled(PrintButton::Stop, false);

@@ -167,6 +167,7 @@ class PrintRun : public QObject {
   void lineDone();
   void writeStopStrings();
   void stopStringsWritten();
+  void endStopped();
   void finish(RunOutcome outcome);
   void drainThenClose();
   void closeAndReport();
